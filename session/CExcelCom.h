@@ -1,0 +1,143 @@
+// CExcelCom: one session, that is one connection to a spreadsheet application
+// with one workbook and its current worksheet, plus everything that carries
+// over between the requests of that session (paging, find, single-row walk,
+// column titles) and the response under construction.
+//
+// Every operation returns an int status (non-zero for success) and reports
+// its outcome only through the session's response: a status response built by
+// BuildResponseFromStatus from the status and the two error texts, plus
+// AddErrorParamater entries, or table rows. The dispatcher ignores the status.
+//
+// The virtual operations keep a fixed slot order (after ExcelBase's three):
+// session helpers, result access, then the operations in the order the
+// command set grew. Do not reorder them.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "bridge/ExcelBase.h"
+#include "platform/windows_api.h"
+#include "proto/CommandResponse.pb.h"
+#include "session/SessionState.h"
+
+class CExcelCom : public ExcelBase {
+ public:
+  CExcelCom();
+  // Not virtual: sessions are destroyed only by the registry, as CExcelCom.
+  // Releases the session's own memory (caches, response copy); it does not
+  // release the application, workbook or worksheet: closing does that.
+  ~CExcelCom();
+  CExcelCom(const CExcelCom&) = delete;
+  CExcelCom& operator=(const CExcelCom&) = delete;
+
+  // Connecting steps, overridable so tests can stand in for the COM runtime.
+  virtual std::wstring GetMonikerDisplayName(IMoniker* moniker, IBindCtx* bindContext);          // slot 3
+  virtual IUnknown* GetTableUnknownObject(IRunningObjectTable* table, IMoniker* moniker);        // slot 4
+  virtual IDispatch* GetWorkBookObjectFromUnknown(IUnknown* unknown);                            // slot 5
+  virtual HRESULT GetCLSIDFromProgID(CLSID* clsid);                                              // slot 6
+  virtual IDispatch* CreateApplicationInstance(const CLSID& clsid, HRESULT* result);             // slot 7
+
+  // Result access.
+  virtual excel::CommandResponse GetResultData();     // slot 8: a copy of the response
+  // slot 9: a copy owned by the session, made at the first call after the
+  // last ClearResultData and not refreshed by later changes.
+  virtual excel::CommandResponse* GetResultDataEx();
+  virtual void ClearResultData();                     // slot 10: empties the response, drops the copy
+  virtual void ResetErrorData();                      // slot 11: empties both error texts
+
+  // The operations; each builds the session's response.
+  virtual int OpenExcel(const wchar_t* filePath, const wchar_t* sheetName,              // slot 12 "Attach"
+                        const wchar_t* openSecureValue, const wchar_t* editSecureValue,
+                        int openMode, int containHeader, int addIns);
+  virtual int CloseExcel(int saveChanges);                                              // slot 13 "Detach"
+  virtual int OpenExcelEx(const wchar_t* filePath, const wchar_t* sheetName,            // slot 14 "Open"
+                          const wchar_t* openSecureValue, const wchar_t* editSecureValue,
+                          int openMode, int containHeader, int addIns);
+  virtual int CloseExcelEx(int saveChanges);                                            // slot 15 "Close"
+  virtual int SetCellValue(int setCellOption, const wchar_t* cellFrom,                  // slot 16
+                           const wchar_t* cellTo, const wchar_t* value);
+  virtual int DeleteCell(int cellOption, const wchar_t* cellFrom,                       // slot 17
+                         const wchar_t* cellTo, int deleteOption);
+  virtual int Find(int fromOption, int tillOption, const wchar_t* cellFrom,             // slot 18
+                   const wchar_t* cellTo, const wchar_t* findText, int searchByRow,
+                   int matchCase, int matchEntire);
+  virtual int GetNextFindResult();                                                      // slot 19
+  virtual int Replace(int fromOption, int tillOption, const wchar_t* cellFrom,          // slot 20
+                      const wchar_t* cellTo, const wchar_t* findText,
+                      const wchar_t* replaceText, int searchByRow, int matchCase,
+                      int matchEntire);
+  virtual int FindNextEmptyCell(int cellOption, const wchar_t* cellFrom,                // slot 21
+                                int searchByRow);
+  virtual int GoToNextEmptyCell(int cellOption, const wchar_t* cellFrom, int towards);  // slot 22
+  virtual int GetMultipleCellsEx(int option, const wchar_t* cellFrom,                   // slot 23
+                                 const wchar_t* cellTo, LONG rowFrom, LONG rowTo);
+  virtual int SwitchToSheet(int option, int index, const wchar_t* name, int hasChart);  // slot 24
+  virtual int GoToCell(int cellOption, const wchar_t* cellFrom, const wchar_t* cellTo,  // slot 25
+                       int activeCellOption);
+  virtual int GetSingleRowEx(const wchar_t* cellFrom, const wchar_t* cellTo,            // slot 26
+                             LONG specificRow);
+  virtual int GetSingleCell(int option, const wchar_t* cellAddress);                    // slot 27
+  virtual int RemoveBlankRows(int beginningRowOption, int beginningSpecificRowOption,   // slot 28
+                              LONG beginningRowNumber, const wchar_t* beginningCellAddress,
+                              int endRowOption, int endSpecificRowOption,
+                              LONG endRowNumber, const wchar_t* endCellAddress);
+  virtual int ReadRowColumn(int cellOption, const wchar_t* cellAddress,                 // slot 29
+                            int readFull, int isRow);
+  virtual int GetColumnNameRowNumber(int cellOption, const wchar_t* cellAddress,        // slot 30
+                                     int isRowNumber);
+  virtual int GetCellAddressCommand(int cellOption, const wchar_t* columnTitle,         // slot 31
+                                    LONG cellPosition);
+  virtual int SelectRows(int cellOption, LONG rowFrom, LONG rowTo);                     // slot 32
+  virtual int SelectColumns(int cellOption, const wchar_t* columnFrom,                  // slot 33
+                            const wchar_t* columnTo);
+  virtual int SelectCells(int cellOption, const wchar_t* cellFrom,                      // slot 34
+                          const wchar_t* cellTo);
+  virtual int RunMacro(const wchar_t* macroName, const wchar_t* macroArguments);        // slot 35
+  virtual int GetWorkSheetData(int sheetOption, const wchar_t* sheetName);              // slot 36
+  virtual int AttachNewFileName(const wchar_t* filePath);                               // slot 37
+  virtual int GetWorkSheetMoreData();                                                   // slot 38
+  virtual int GetLastCellAddressApi();                                                  // slot 39
+  virtual int GetUsedRange();                                                           // slot 40
+  virtual int RemoveFilterFromWorksheet();                                              // slot 41
+
+ protected:
+  // Response builders, used by every operation.
+  //
+  // Makes the response a status response: discards both payloads, sets the
+  // type to GENERIC, status = (status != 0), and copies both error texts.
+  // Call it before adding parameters or rows, never after.
+  void BuildResponseFromStatus(int status);
+  // Sets the error code / message text (1 to 4095 characters; anything else
+  // leaves it empty). Takes effect at the next BuildResponseFromStatus.
+  void AddErrorCodeToResponse(const wchar_t* code);
+  void AddErrorMessageToResponse(const wchar_t* message);
+  // Adds key = value to defaultResponse.parameter unless the key is already
+  // there (the first value wins). Composed values are "a:b", "%d",
+  // "%d:%d", cut to 4095 characters.
+  void AddErrorParamater(const wchar_t* key, const wchar_t* text);
+  void AddErrorParamater(const wchar_t* key, const wchar_t* first, const wchar_t* second);
+  void AddErrorParamater(const wchar_t* key, LONG number);
+  void AddErrorParamater(const wchar_t* key, LONG first, LONG second);
+
+  // The reply of an operation that is not built yet: logs `message` under
+  // `operation`, answers a failed status response carrying `message`, and
+  // returns 0.
+  int AnswerNotAvailable(const wchar_t* operation, const wchar_t* message);
+
+  // The spreadsheet objects this session works on. References owned by the
+  // session, released by the close operations (not by the destructor).
+  IDispatch* m_application = nullptr;
+  IDispatch* m_workbook = nullptr;
+  IDispatch* m_worksheet = nullptr;
+
+  excel::CommandResponse m_response;
+  std::unique_ptr<excel::CommandResponse> m_responseCopy;  // see GetResultDataEx
+
+  FindState m_findState;
+  int m_containHeader = 0;  // row 1 holds column titles ("ContainHeader")
+  SingleRowCache m_singleRowCache;
+  std::wstring m_currentSheetName;
+  PagingState m_pagingState;
+  ColumnTitleMap m_columnTitles;
+};

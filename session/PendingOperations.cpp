@@ -1,0 +1,144 @@
+// Operations that are not built yet. Each answers a failed status response
+// whose error message names the operation, and logs under its own label, so a
+// host that sends such a command gets a clear reply instead of a crash.
+// Remove an operation's stub here when its real implementation lands.
+#include "boundary/Log.h"
+#include "session/CExcelCom.h"
+
+int CExcelCom::AnswerNotAvailable(const wchar_t* operation, const wchar_t* message) {
+  WriteLog(operation, message);
+  AddErrorMessageToResponse(message);
+  BuildResponseFromStatus(0);
+  return 0;
+}
+
+// Connecting steps: no COM runtime calls yet.
+std::wstring CExcelCom::GetMonikerDisplayName(IMoniker*, IBindCtx*) { return std::wstring(); }
+IUnknown* CExcelCom::GetTableUnknownObject(IRunningObjectTable*, IMoniker*) { return nullptr; }
+IDispatch* CExcelCom::GetWorkBookObjectFromUnknown(IUnknown*) { return nullptr; }
+HRESULT CExcelCom::GetCLSIDFromProgID(CLSID*) { return E_NOTIMPL; }
+IDispatch* CExcelCom::CreateApplicationInstance(const CLSID&, HRESULT* result) {
+  if (result != nullptr) *result = E_NOTIMPL;
+  return nullptr;
+}
+
+
+int CExcelCom::OpenExcel(const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int, int, int) {
+  return AnswerNotAvailable(L"OpenExcel", L"OpenExcel is not available yet");
+}
+
+int CExcelCom::CloseExcel(int) {
+  return AnswerNotAvailable(L"CloseExcel", L"CloseExcel is not available yet");
+}
+
+int CExcelCom::OpenExcelEx(const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int, int, int) {
+  return AnswerNotAvailable(L"OpenExcelEx", L"OpenExcelEx is not available yet");
+}
+
+int CExcelCom::CloseExcelEx(int) {
+  return AnswerNotAvailable(L"CloseExcelEx", L"CloseExcelEx is not available yet");
+}
+
+int CExcelCom::SetCellValue(int, const wchar_t*, const wchar_t*, const wchar_t*) {
+  return AnswerNotAvailable(L"SetCellValue", L"SetCellValue is not available yet");
+}
+
+int CExcelCom::DeleteCell(int, const wchar_t*, const wchar_t*, int) {
+  return AnswerNotAvailable(L"DeleteCell", L"DeleteCell is not available yet");
+}
+
+int CExcelCom::Find(int, int, const wchar_t*, const wchar_t*, const wchar_t*, int, int, int) {
+  return AnswerNotAvailable(L"Find", L"Find is not available yet");
+}
+
+int CExcelCom::GetNextFindResult() {
+  return AnswerNotAvailable(L"GetNextFindResult", L"GetNextFindResult is not available yet");
+}
+
+int CExcelCom::Replace(int, int, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int, int, int) {
+  return AnswerNotAvailable(L"Replace", L"Replace is not available yet");
+}
+
+int CExcelCom::FindNextEmptyCell(int, const wchar_t*, int) {
+  return AnswerNotAvailable(L"FindNextEmptyCell", L"FindNextEmptyCell is not available yet");
+}
+
+int CExcelCom::GoToNextEmptyCell(int, const wchar_t*, int) {
+  return AnswerNotAvailable(L"GoToNextEmptyCell", L"GoToNextEmptyCell is not available yet");
+}
+
+int CExcelCom::GetMultipleCellsEx(int, const wchar_t*, const wchar_t*, LONG, LONG) {
+  return AnswerNotAvailable(L"GetMultipleCellsEx", L"GetMultipleCellsEx is not available yet");
+}
+
+int CExcelCom::SwitchToSheet(int, int, const wchar_t*, int) {
+  return AnswerNotAvailable(L"SwitchToSheet", L"SwitchToSheet is not available yet");
+}
+
+int CExcelCom::GoToCell(int, const wchar_t*, const wchar_t*, int) {
+  return AnswerNotAvailable(L"GoToCell", L"GoToCell is not available yet");
+}
+
+int CExcelCom::GetSingleRowEx(const wchar_t*, const wchar_t*, LONG) {
+  return AnswerNotAvailable(L"GetSingleRowEx", L"GetSingleRowEx is not available yet");
+}
+
+int CExcelCom::GetSingleCell(int, const wchar_t*) {
+  return AnswerNotAvailable(L"GetSingleCell", L"GetSingleCell is not available yet");
+}
+
+int CExcelCom::RemoveBlankRows(int, int, LONG, const wchar_t*, int, int, LONG, const wchar_t*) {
+  return AnswerNotAvailable(L"RemoveBlankRows", L"RemoveBlankRows is not available yet");
+}
+
+int CExcelCom::ReadRowColumn(int, const wchar_t*, int, int) {
+  return AnswerNotAvailable(L"ReadRowColumn", L"ReadRowColumn is not available yet");
+}
+
+int CExcelCom::GetColumnNameRowNumber(int, const wchar_t*, int) {
+  return AnswerNotAvailable(L"GetColumnNameRowNumber", L"GetColumnNameRowNumber is not available yet");
+}
+
+int CExcelCom::GetCellAddressCommand(int, const wchar_t*, LONG) {
+  return AnswerNotAvailable(L"GetCellAddressCommand", L"GetCellAddressCommand is not available yet");
+}
+
+int CExcelCom::SelectRows(int, LONG, LONG) {
+  return AnswerNotAvailable(L"SelectRows", L"SelectRows is not available yet");
+}
+
+int CExcelCom::SelectColumns(int, const wchar_t*, const wchar_t*) {
+  return AnswerNotAvailable(L"SelectColumns", L"SelectColumns is not available yet");
+}
+
+int CExcelCom::SelectCells(int, const wchar_t*, const wchar_t*) {
+  return AnswerNotAvailable(L"SelectCells", L"SelectCells is not available yet");
+}
+
+int CExcelCom::RunMacro(const wchar_t*, const wchar_t*) {
+  return AnswerNotAvailable(L"RunMacro", L"RunMacro is not available yet");
+}
+
+int CExcelCom::GetWorkSheetData(int, const wchar_t*) {
+  return AnswerNotAvailable(L"GetWorkSheetData", L"GetWorkSheetData is not available yet");
+}
+
+int CExcelCom::AttachNewFileName(const wchar_t*) {
+  return AnswerNotAvailable(L"AttachNewFileName", L"AttachNewFileName is not available yet");
+}
+
+int CExcelCom::GetWorkSheetMoreData() {
+  return AnswerNotAvailable(L"GetWorkSheetMoreData", L"GetWorkSheetMoreData is not available yet");
+}
+
+int CExcelCom::GetLastCellAddressApi() {
+  return AnswerNotAvailable(L"GetLastCellAddressApi", L"GetLastCellAddressApi is not available yet");
+}
+
+int CExcelCom::GetUsedRange() {
+  return AnswerNotAvailable(L"GetUsedRange", L"GetUsedRange is not available yet");
+}
+
+int CExcelCom::RemoveFilterFromWorksheet() {
+  return AnswerNotAvailable(L"RemoveFilterFromWorksheet", L"RemoveFilterFromWorksheet is not available yet");
+}
