@@ -1,0 +1,146 @@
+#include "server/engine/sheet.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace sheetwright::engine {
+
+size_t Sheet::FirstAtOrAfter(const RowRecord& record, int32_t col) {
+  if (col <= 1) return 0;
+  if (col > 65535) return record.cols.size();
+  return size_t(std::lower_bound(record.cols.begin(), record.cols.end(), uint16_t(col)) - record.cols.begin());
+}
+
+const Cell* Sheet::Find(int32_t row, int32_t col) const {
+  const RowRecord* record = rows_.Find(row);
+  if (!record) return nullptr;
+  const ptrdiff_t i = record->IndexOf(col);
+  return i < 0 ? nullptr : &record->cells[size_t(i)];
+}
+
+Cell& Sheet::Put(int32_t row, int32_t col) {
+  Touch();
+  return rows_.Obtain(row).Put(col);
+}
+
+void Sheet::Clear(int32_t row, int32_t col) {
+  RowRecord* record = rows_.Find(row);
+  if (!record) return;
+  const ptrdiff_t i = record->IndexOf(col);
+  if (i < 0) return;
+  Touch();
+  Cell& cell = record->cells[size_t(i)];
+  cell.ClearContent();
+  if (cell.style == 0) {
+    record->cols.erase(record->cols.begin() + i);
+    record->cells.erase(record->cells.begin() + i);
+    if (record->Empty()) rows_.EraseAt(rows_.LowerBound(row));
+  }
+}
+
+uint32_t Sheet::RowExtra(int32_t row) const {
+  const RowRecord* record = rows_.Find(row);
+  return record ? record->extra : 0;
+}
+
+void Sheet::SetRowExtra(int32_t row, uint32_t id) {
+  Touch();
+  rows_.Obtain(row).extra = id;
+}
+
+Sheet::Bounds Sheet::UsedBounds() const {
+  if (boundsVersion_ == version_) return bounds_;
+  Bounds b{0, kMaxColumns + 1, 0, 0};
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    const RowRecord& record = rows_.At(i);
+    size_t first = 0;
+    while (first < record.cells.size() && !record.cells[first].IsUsed()) ++first;
+    if (first == record.cells.size()) continue;
+    size_t last = record.cells.size() - 1;
+    while (!record.cells[last].IsUsed()) --last;
+    const int32_t row = rows_.RowAt(i);
+    if (b.firstRow == 0) b.firstRow = row;
+    b.lastRow = row;
+    b.firstCol = std::min<int32_t>(b.firstCol, record.cols[first]);
+    b.lastCol = std::max<int32_t>(b.lastCol, record.cols[last]);
+  }
+  if (b.firstRow == 0) b = Bounds{1, 1, 1, 1};
+  bounds_ = b;
+  boundsVersion_ = version_;
+  return b;
+}
+
+size_t Sheet::CellCount() const {
+  size_t count = 0;
+  for (size_t i = 0; i < rows_.size(); ++i) count += rows_.At(i).cells.size();
+  return count;
+}
+
+void Sheet::DeleteRows(int32_t first, int32_t count) {
+  if (count <= 0) return;
+  Touch();
+  rows_.DeleteRows(first, count);
+  edits.push_back({EditKind::DeleteRows, first, 1, first + count - 1, kMaxColumns});
+}
+
+void Sheet::DeleteColumns(int32_t first, int32_t count) {
+  if (count <= 0) return;
+  Touch();
+  const int32_t last = first + count - 1;
+  for (size_t i = 0; i < rows_.size();) {
+    RowRecord& record = rows_.At(i);
+    record.EraseColumns(first, last);
+    for (size_t k = FirstAtOrAfter(record, first); k < record.cols.size(); ++k)
+      record.cols[k] = uint16_t(record.cols[k] - count);
+    if (record.Empty()) {
+      rows_.EraseAt(i);
+    } else {
+      ++i;
+    }
+  }
+  edits.push_back({EditKind::DeleteColumns, 1, first, kMaxRows, last});
+}
+
+void Sheet::DeleteShiftUp(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
+  Touch();
+  const int32_t height = r2 - r1 + 1;
+  // Take the cells of c1..c2 out of every row from r1 down, keep those below
+  // the block, then put them back height rows higher.
+  std::vector<std::tuple<int32_t, uint16_t, Cell>> moved;
+  for (size_t i = rows_.LowerBound(r1); i < rows_.size();) {
+    const int32_t row = rows_.RowAt(i);
+    RowRecord& record = rows_.At(i);
+    const size_t from = FirstAtOrAfter(record, c1);
+    size_t to = from;
+    while (to < record.cols.size() && record.cols[to] <= c2) ++to;
+    if (row > r2)
+      for (size_t k = from; k < to; ++k) moved.emplace_back(row - height, record.cols[k], record.cells[k]);
+    record.EraseColumns(c1, c2);
+    if (record.Empty()) {
+      rows_.EraseAt(i);
+    } else {
+      ++i;
+    }
+  }
+  for (const auto& [row, col, cell] : moved) rows_.Obtain(row).Put(col) = cell;
+  edits.push_back({EditKind::DeleteShiftUp, r1, c1, r2, c2});
+}
+
+void Sheet::DeleteShiftLeft(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
+  Touch();
+  const int32_t width = c2 - c1 + 1;
+  for (size_t i = rows_.LowerBound(r1); i < rows_.size() && rows_.RowAt(i) <= r2;) {
+    RowRecord& record = rows_.At(i);
+    record.EraseColumns(c1, c2);
+    for (size_t k = FirstAtOrAfter(record, c1); k < record.cols.size(); ++k)
+      record.cols[k] = uint16_t(record.cols[k] - width);
+    if (record.Empty()) {
+      rows_.EraseAt(i);
+    } else {
+      ++i;
+    }
+  }
+  edits.push_back({EditKind::DeleteShiftLeft, r1, c1, r2, c2});
+}
+
+}  // namespace sheetwright::engine
