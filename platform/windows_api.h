@@ -1,0 +1,41 @@
+// The Win32 and OLE Automation surface the library is written against.
+// On Windows the system headers provide it; elsewhere this platform layer
+// provides the same names with the same behaviour, one concept per header.
+// Layer-specific extensions that Windows lacks (platform/class_registry.h,
+// platform/sleep_hook.h) are not part of this header; include them directly.
+#pragma once
+
+#ifdef _WIN32
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <ole2.h>
+#include <oleauto.h>
+#include <shlwapi.h>
+#include <winnetwk.h>
+
+#else
+
+#include "platform/base_types.h"
+#include "platform/hresult.h"
+#include "platform/guid.h"
+#include "platform/unknown.h"
+#include "platform/variant_types.h"
+#include "platform/dispatch.h"
+#include "platform/bstr.h"
+#include "platform/variant.h"
+#include "platform/safearray.h"
+#include "platform/com_runtime.h"
+#include "platform/running_object_table.h"
+#include "platform/shell_path.h"
+#include "platform/network_names.h"
+#include "platform/text_codepage.h"
+#include "platform/critical_section.h"
+#include "platform/file_find.h"
+#include "platform/last_error.h"
+#include "platform/sleep.h"
+#include "platform/wide_format.h"
+
+#endif
