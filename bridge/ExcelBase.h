@@ -246,9 +246,10 @@ class ExcelBase {
   // Builds a VT_ARRAY|VT_VARIANT SAFEARRAY of BSTR copies; null on failure.
   static SAFEARRAY* CreateStringArray(const wchar_t* const* texts, const std::wstring* strings,
                                       int count);
-  // Runs a get (or method) with the current argument list and returns the
-  // result as a range/address result: empty on failure, after logging
-  // `failureLine` (if any) under `label`.
+  // Runs a get (or method) with the current argument list, clearing it after,
+  // and returns the result: empty on failure. Logs `successLine` or
+  // `failureLine` (each if not null) under `label`.
   VARIANT InvokeForResult(IDispatch* target, const wchar_t* member, WORD kind,
-                          const wchar_t* label, const wchar_t* failureLine);
+                          const wchar_t* label, const wchar_t* failureLine,
+                          const wchar_t* successLine = nullptr);
 };

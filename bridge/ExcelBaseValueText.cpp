@@ -1,0 +1,185 @@
+// ExcelBase: a cell's value as text, counts, and R1C1 addresses as numbers.
+#include <cstring>
+#include <cwchar>
+#include <limits>
+#include <new>
+
+#include "boundary/Log.h"
+#include "bridge/ExcelBase.h"
+#include "bridge/FixedTextWriter.h"
+#include "bridge/NumberText.h"
+
+namespace {
+
+bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool IsBlank(wchar_t c) {
+  return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
+}
+
+// Reads [begin, end) as a decimal integer: optional leading blanks and sign,
+// then digits up to the first other character; 0 without digits. Values
+// beyond the LONG range are clamped to it.
+LONG ReadDecimal(const wchar_t* begin, const wchar_t* end) {
+  const wchar_t* p = begin;
+  while (p < end && IsBlank(*p)) ++p;
+  bool negative = false;
+  if (p < end && (*p == L'+' || *p == L'-')) {
+    negative = *p == L'-';
+    ++p;
+  }
+  constexpr long long kLargest = std::numeric_limits<LONG>::max();
+  constexpr long long kSmallest = std::numeric_limits<LONG>::min();
+  long long magnitude = 0;
+  for (; p < end && *p >= L'0' && *p <= L'9'; ++p) {
+    magnitude = magnitude * 10 + (*p - L'0');
+    if (magnitude > kLargest + 1) magnitude = kLargest + 1;  // stays clamped, never overflows
+  }
+  long long value = negative ? -magnitude : magnitude;
+  if (value > kLargest) value = kLargest;
+  if (value < kSmallest) value = kSmallest;
+  return static_cast<LONG>(value);
+}
+
+size_t FindCharacter(const wchar_t* text, size_t length, wchar_t c, size_t from) {
+  for (size_t i = from; i < length; ++i) {
+    if (text[i] == c) return i;
+  }
+  return static_cast<size_t>(-1);
+}
+
+}  // namespace
+
+wchar_t* ExcelBase::GetValuePropertyData(IDispatch* range) {
+  if (range == nullptr) return nullptr;
+  ClearAllArgs();
+  VARIANT value;
+  std::memset(&value, 0, sizeof(value));
+  if (!ExlInvoke(range, L"Value", &value, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall)) {
+    return nullptr;
+  }
+
+  std::wstring text;
+  switch (value.vt) {
+    case VT_ERROR:  // an error value such as #N/A reads as empty text
+      WriteLog(L"GetValuePropertyData", L"Error in Retrive Property value");
+      break;
+    case VT_R8:
+      ExtractValueProperty(value, text);
+      break;
+    case VT_BSTR:
+      text.assign(value.bstrVal != nullptr ? value.bstrVal : L"", SysStringLen(value.bstrVal));
+      break;
+    case VT_BOOL:
+      text = value.boolVal == VARIANT_TRUE ? L"TRUE" : L"FALSE";
+      break;
+    default: {
+      VARIANT converted;
+      std::memset(&converted, 0, sizeof(converted));
+      HRESULT hr = VariantChangeType(&converted, &value, 0, VT_BSTR);
+      if (FAILED(hr)) {
+        // A multi-cell range answers an array, which has no text form.
+        m_errorCode[0] = L'\0';
+        FixedTextWriter(m_errorMessage, kErrorTextSize)
+            .Text(L"Value: The value cannot be read as the text of one cell. Error code. 0x")
+            .Hex(static_cast<uint32_t>(hr));
+        WriteLog(L"GetValuePropertyData", m_errorMessage);
+        ReleaseVariant(&value);
+        return nullptr;
+      }
+      text.assign(converted.bstrVal != nullptr ? converted.bstrVal : L"",
+                  SysStringLen(converted.bstrVal));
+      ReleaseVariant(&converted);
+      break;
+    }
+  }
+  ReleaseVariant(&value);
+
+  wchar_t* copy = new (std::nothrow) wchar_t[text.size() + 1];
+  if (copy == nullptr) return nullptr;
+  std::memcpy(copy, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  return copy;
+}
+
+void ExcelBase::ExtractValueProperty(const VARIANT& value, std::wstring& text) {
+  VARIANT oleText;
+  std::memset(&oleText, 0, sizeof(oleText));
+  const bool converted = SUCCEEDED(VariantChangeType(&oleText, &value, 0, VT_BSTR)) &&
+                         oleText.vt == VT_BSTR;
+  const wchar_t* chars = converted && oleText.bstrVal != nullptr ? oleText.bstrVal : L"";
+  const size_t length = converted ? SysStringLen(oleText.bstrVal) : 0;
+  if (value.vt == VT_R8) {
+    FormatNumberLikeOleText(value.dblVal, chars, length, UserDecimalPoint(), text);
+  } else {
+    text.assign(chars, length);
+  }
+  if (converted) SysFreeString(oleText.bstrVal);
+}
+
+LONG ExcelBase::GetCountValue(VARIANT value) {
+  switch (value.vt) {
+    case VT_EMPTY:
+      return 0;
+    case VT_I4:
+    case VT_INT:
+      return value.lVal;
+    case VT_I2:
+      return value.iVal;
+    default: {
+      VARIANT number;
+      std::memset(&number, 0, sizeof(number));
+      if (FAILED(VariantChangeType(&number, &value, 0, VT_I4))) return 0;
+      return number.lVal;
+    }
+  }
+}
+
+void ExcelBase::GetRowColumnCharacter(const wchar_t* address, char& rowLetter,
+                                      char& columnLetter) {
+  rowLetter = 'R';
+  columnLetter = 'C';
+  if (address == nullptr) return;
+  for (size_t i = 0; address[i] != L'\0'; ++i) {
+    // Only the low eight bits of each character are looked at.
+    const unsigned char c = static_cast<unsigned char>(address[i] & 0xFF);
+    if (!IsAsciiLetter(c)) continue;
+    if (i == 0) {
+      rowLetter = static_cast<char>(c);
+    } else {
+      columnLetter = static_cast<char>(c);
+      break;
+    }
+  }
+}
+
+void ExcelBase::GetRowColIndexFromReferenceAddress(const wchar_t* address, LONG& row,
+                                                   LONG& column) {
+  row = 0;
+  column = 0;
+  const wchar_t* text = address != nullptr ? address : L"";
+  const size_t length = std::wcslen(text);
+  const wchar_t* end = text + length;
+  char rowLetter = 'R';
+  char columnLetter = 'C';
+  GetRowColumnCharacter(text, rowLetter, columnLetter);
+
+  const size_t notFound = static_cast<size_t>(-1);
+  const size_t rowAt = FindCharacter(text, length, static_cast<unsigned char>(rowLetter), 0);
+  if (rowAt == notFound) {
+    row = ReadDecimal(text, end);
+    column = ReadDecimal(text, end);
+    return;
+  }
+  const size_t columnAt =
+      FindCharacter(text, length, static_cast<unsigned char>(columnLetter), rowAt);
+  // The row digits run from after the row letter for columnAt - 1 characters
+  // (the row letter stands at index 0 in an R1C1 address); without a column
+  // letter they run to the end, and the column is read from the whole text.
+  const size_t rowBegin = rowAt + 1;
+  const size_t rowCount = columnAt == notFound || columnAt == 0 ? notFound : columnAt - 1;
+  const size_t available = length - rowBegin;
+  const size_t rowEnd = rowBegin + (rowCount < available ? rowCount : available);
+  row = ReadDecimal(text + rowBegin, text + rowEnd);
+  const size_t columnBegin = columnAt == notFound ? 0 : columnAt + 1;
+  column = ReadDecimal(text + columnBegin, end);
+}
