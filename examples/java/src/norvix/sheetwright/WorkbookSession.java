@@ -1,0 +1,193 @@
+package norvix.sheetwright;
+
+import excel.CommandOuterClass.Command;
+import excel.CommandResponseOuterClass.CommandResponse;
+import excel.DefaultResponseOuterClass.DefaultResponse;
+import excel.TableResponseOuterClass.TableResponse;
+import java.nio.file.Path;
+import java.util.ArrayList;
+import java.util.LinkedHashMap;
+import java.util.LinkedHashSet;
+import java.util.List;
+import java.util.Map;
+
+/**
+ * One named session of the library: a workbook in a spreadsheet application and its current
+ * sheet. Every method runs one command (or a series of paging commands) and throws
+ * {@link CommandFailedException} when the reply's status is false. All calls must come from the
+ * thread that owns the {@link Sheetwright} instance.
+ */
+public final class WorkbookSession {
+
+    private final Sheetwright library;
+    private final String sessionName;
+
+    WorkbookSession(Sheetwright library, String sessionName) {
+        this.library = library;
+        this.sessionName = sessionName;
+    }
+
+    public String name() {
+        return sessionName;
+    }
+
+    /**
+     * Starts the application and opens {@code file} on {@code sheetName} (null or empty: the
+     * active sheet). With {@code headerRow}, row 1 holds column titles and refuses writes.
+     */
+    public void open(Path file, String sheetName, boolean headerRow) {
+        Map<String, String> parameters = new LinkedHashMap<>();
+        parameters.put("FileName", file.toAbsolutePath().toString());
+        if (sheetName != null && !sheetName.isEmpty()) {
+            parameters.put("SheetName", sheetName);
+        }
+        parameters.put("ContainHeader", headerRow ? "1" : "0");
+        run("Open", parameters);
+    }
+
+    /** The text of the cell at {@code address} (such as "B3") of the current sheet. */
+    public String readCell(String address) {
+        CommandResponse response = run("GetSingleCell", Map.of(
+                "CellOption", "1",
+                "CellAddress", address));
+        List<TableResponse.Row> rows = response.getTableResponse().getTableVariable().getRowsList();
+        if (rows.size() != 1 || rows.get(0).getColumnsCount() != 1) {
+            throw new IllegalStateException("GetSingleCell " + address
+                    + " answered a table that is not one cell: " + response);
+        }
+        return rows.get(0).getColumns(0);
+    }
+
+    /** Every row of the current sheet's used range, fetched page by page. */
+    public SheetData readSheet() {
+        return readSheet(Map.of("SheetOption", "0"));
+    }
+
+    /** Every row of the named sheet's used range; the sheet becomes the current sheet. */
+    public SheetData readSheet(String sheetName) {
+        return readSheet(Map.of("SheetOption", "1", "SheetName", sheetName));
+    }
+
+    private SheetData readSheet(Map<String, String> parameters) {
+        List<List<String>> rows = new ArrayList<>();
+        int pages = 0;
+        CommandResponse page = run("GetWorksheetData", parameters);
+        while (true) {
+            pages++;
+            for (TableResponse.Row row : page.getTableResponse().getTableVariable().getRowsList()) {
+                rows.add(List.copyOf(row.getColumnsList()));
+            }
+            if (!page.getTableResponse().getMoreRecordsAvailable()) {
+                return new SheetData(rows, pages);
+            }
+            page = run("GetMoreWorksheetData", Map.of());
+        }
+    }
+
+    /**
+     * Writes {@code value} into the cell or range at {@code address} (such as "B3" or "B2:C4")
+     * of the current sheet. The application interprets the text as if typed.
+     */
+    public void setCell(String address, String value) {
+        run("SetCell", Map.of(
+                "SetCellOption", "1",
+                "SpecifiedCellFrom", address,
+                "SetCellValue", value));
+    }
+
+    /** Makes the sheet of this name the current sheet. */
+    public void switchSheet(String sheetName) {
+        run("SwitchToSheet", Map.of(
+                "ActivateSheetOption", "1",
+                "Name", sheetName));
+    }
+
+    /** The addresses of the current sheet's cells that contain {@code text}, ignoring case. */
+    public List<String> find(String text) {
+        return find(text, false, false);
+    }
+
+    /**
+     * The addresses (such as "C12") of the cells from A1 to the sheet's last cell that contain
+     * {@code text} (or, with {@code matchEntire}, hold exactly it), by rows, each once.
+     */
+    public List<String> find(String text, boolean matchCase, boolean matchEntire) {
+        List<String> rows = new ArrayList<>();
+        CommandResponse page = run("Find", Map.of(
+                "FromOption", "0",
+                "TillOption", "1",
+                "FindText", text,
+                "SearchOption", "1",
+                "MatchCase", matchCase ? "1" : "0",
+                "MatchEntire", matchEntire ? "1" : "0"));
+        while (true) {
+            for (TableResponse.Row row : page.getTableResponse().getTableVariable().getRowsList()) {
+                rows.add(row.getColumnsCount() == 0 ? "" : row.getColumns(0));
+            }
+            if (!page.getTableResponse().getMoreRecordsAvailable()) {
+                break;
+            }
+            page = run("GetFindMoreDataResult", Map.of());
+        }
+        // The search starts from the block's last match and lists the matches in order up to
+        // that one again: drop the leading copy so each match appears once, in search order.
+        if (rows.size() > 1 && rows.get(0).equals(rows.get(rows.size() - 1))) {
+            rows.remove(0);
+        }
+        return List.copyOf(new LinkedHashSet<>(rows));
+    }
+
+    /**
+     * Runs the macro with these arguments, each passed as text. Returns true when the macro
+     * returned a value and false when it returned none; throws when the application could not
+     * run it. An argument cannot contain a comma: the library splits the argument list at commas.
+     */
+    public boolean runMacro(String macroName, List<String> arguments) {
+        for (String argument : arguments) {
+            if (argument.contains(",")) {
+                throw new IllegalArgumentException(
+                        "a macro argument cannot contain a comma: " + argument);
+            }
+        }
+        if (!arguments.isEmpty() && arguments.get(arguments.size() - 1).isEmpty()) {
+            throw new IllegalArgumentException(
+                    "the last macro argument cannot be empty: a trailing comma adds no argument");
+        }
+        DefaultResponse status = send("RunMacro", Map.of(
+                "MacroName", macroName,
+                "MacroArgument", String.join(",", arguments))).getDefaultResponse();
+        if (status.getStatus()) {
+            return true;
+        }
+        if (status.getErrorMessage().isEmpty() && status.getErrorCode().isEmpty()) {
+            return false;
+        }
+        throw failure("RunMacro", status);
+    }
+
+    /** Closes the workbook, saving it first when asked, and quits the application. */
+    public void close(boolean saveChanges) {
+        run("Close", Map.of("SaveChanges", saveChanges ? "1" : "0"));
+    }
+
+    private CommandResponse run(String commandName, Map<String, String> parameters) {
+        CommandResponse response = send(commandName, parameters);
+        if (!response.getDefaultResponse().getStatus()) {
+            throw failure(commandName, response.getDefaultResponse());
+        }
+        return response;
+    }
+
+    private CommandResponse send(String commandName, Map<String, String> parameters) {
+        return library.send(Command.newBuilder()
+                .setCommandName(commandName)
+                .putParameter("SessionName", sessionName)
+                .putAllParameter(parameters)
+                .build());
+    }
+
+    private static CommandFailedException failure(String commandName, DefaultResponse status) {
+        return new CommandFailedException(commandName, status.getErrorCode(),
+                status.getErrorMessage(), status.getParameterMap());
+    }
+}

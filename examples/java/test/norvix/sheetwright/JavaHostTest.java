@@ -1,0 +1,337 @@
+package norvix.sheetwright;
+
+import com.google.gson.Gson;
+import com.google.gson.JsonArray;
+import com.google.gson.JsonElement;
+import com.google.gson.JsonObject;
+import com.google.gson.JsonParser;
+import java.io.IOException;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.util.ArrayList;
+import java.util.Comparator;
+import java.util.List;
+import java.util.Map;
+import java.util.Objects;
+import java.util.concurrent.atomic.AtomicReference;
+import java.util.stream.Stream;
+
+/**
+ * A Java host end to end: loads the library through JNA, drives a workbook written by openpyxl
+ * through reading, paging, writing, sheets and macros, saves it, and checks the saved file both
+ * through the library and through openpyxl. Text outside ASCII (umlauts, CJK, emoji) travels in
+ * both directions in a sheet name, cells and macro arguments.
+ *
+ * <p>Arguments: the library file, the Python interpreter that has openpyxl, xlsx_fixture.py.
+ * Exits with status 1 and a message naming the failed check on any mismatch.
+ */
+public final class JavaHostTest {
+
+    private static final String DATA_SHEET = "Data";
+    private static final String WORLD_SHEET = "Übersicht 東京 😀";
+    private static final String WORLD_GREETING = "Grüße aus 東京 😀";
+    private static final List<String> HEADER = List.of("Item", "Name", "Count");
+    /** Rows below the header; with three columns the sheet needs more than one page. */
+    private static final int DATA_ROWS = 4000;
+    private static final String WRITTEN_TO_DATA = "Ärger über 北京 🎉";
+    private static final String WRITTEN_TO_WORLD = "Ђ ŝ 🍣 한국어 ✓";
+
+    private final Path python;
+    private final Path fixtureScript;
+    private final Path workbook;
+    private final Sheetwright library;
+
+    private JavaHostTest(Path libraryFile, Path python, Path fixtureScript, Path workFolder) {
+        this.python = python;
+        this.fixtureScript = fixtureScript;
+        this.workbook = workFolder.resolve("host.xlsx");
+        this.library = Sheetwright.load(libraryFile);
+    }
+
+    public static void main(String[] args) throws Exception {
+        if (args.length != 3) {
+            System.err.println("usage: JavaHostTest LIBRARY PYTHON XLSX_FIXTURE_SCRIPT");
+            System.exit(2);
+        }
+        Path workFolder = Files.createTempDirectory("sheetwright-java-host-");
+        try {
+            new JavaHostTest(Path.of(args[0]), Path.of(args[1]), Path.of(args[2]), workFolder)
+                    .run();
+        } catch (Throwable failure) {
+            System.err.println("java_host FAILED: " + failure);
+            failure.printStackTrace();
+            System.err.println("files kept in " + workFolder);
+            System.exit(1);
+        }
+        deleteTree(workFolder);
+        System.out.println("java_host: every check passed");
+    }
+
+    private void run() throws Exception {
+        writeFixture();
+        step("the boundary answers text that is not a command with {}");
+        check("reply to text that is not JSON", library.sendJson("not a command"), "{}");
+
+        WorkbookSession session = library.session("java-host");
+        step("open " + DATA_SHEET + " with a header row");
+        session.open(workbook, DATA_SHEET, true);
+        readCells(session);
+        readWholeSheet(session);
+        writeCells(session);
+        otherSheetWithNonAsciiName(session);
+        findText(session);
+        macros(session);
+        threadRule();
+        step("close, saving the changes");
+        session.close(true);
+
+        reopenThroughTheLibrary();
+        readSavedFileWithOpenpyxl();
+    }
+
+    private void readCells(WorkbookSession session) {
+        step("read single cells");
+        check("A1", session.readCell("A1"), "Item");
+        check("B2", session.readCell("B2"), dataRow(1).get(1));
+        check("C2 (a number)", session.readCell("C2"), "1");
+        check("C4001", session.readCell("C4001"), String.valueOf(DATA_ROWS));
+    }
+
+    private void readWholeSheet(WorkbookSession session) {
+        step("page through the whole sheet");
+        SheetData sheet = session.readSheet();
+        check("rows of the sheet", sheet.rows().size(), DATA_ROWS + 1);
+        if (sheet.pages() < 2) {
+            fail("the sheet came in " + sheet.pages() + " page(s); " + (DATA_ROWS + 1) * 3
+                    + " cells need at least 2");
+        }
+        check("header row", sheet.rows().get(0), HEADER);
+        for (int row = 1; row <= DATA_ROWS; row++) {
+            check("sheet row " + (row + 1), sheet.rows().get(row), dataRow(row));
+        }
+        System.out.println("  " + sheet.rows().size() + " rows in " + sheet.pages() + " pages");
+    }
+
+    private void writeCells(WorkbookSession session) {
+        step("write a cell with umlauts, CJK and an emoji and read it back");
+        session.setCell("B3", WRITTEN_TO_DATA);
+        check("B3 after writing", session.readCell("B3"), WRITTEN_TO_DATA);
+
+        step("the header row refuses writes");
+        CommandFailedException refused = expectFailure("writing A1 under a header row",
+                () -> session.setCell("A1", "overwritten"));
+        check("error code of the refused write", refused.errorCode(), "EXCEL_QUV_SETCELL_101");
+        check("A1 after the refused write", session.readCell("A1"), "Item");
+    }
+
+    private void otherSheetWithNonAsciiName(WorkbookSession session) {
+        step("switch to the sheet " + quote(WORLD_SHEET));
+        session.switchSheet(WORLD_SHEET);
+        check("A1 written by openpyxl", session.readCell("A1"), WORLD_GREETING);
+        session.setCell("B2", WRITTEN_TO_WORLD);
+        check("B2 after writing", session.readCell("B2"), WRITTEN_TO_WORLD);
+        SheetData sheet = session.readSheet();
+        check("rows of the switched sheet", sheet.rows(), List.of(
+                List.of(WORLD_GREETING, ""),
+                List.of("", WRITTEN_TO_WORLD)));
+    }
+
+    private void findText(WorkbookSession session) {
+        step("find text");
+        List<String> found;
+        try {
+            found = session.find("東京");
+        } catch (CommandFailedException failure) {
+            if (failure.errorMessage().endsWith("is not available yet")) {
+                System.out.println("  skipped: " + failure.getMessage());
+                return;
+            }
+            throw failure;
+        }
+        check("cells holding the text", found, List.of("A1"));
+    }
+
+    private void macros(WorkbookSession session) {
+        step("run a macro registered through a JNA callback");
+        List<List<String>> calls = new ArrayList<>();
+        library.registerMacro("Greet", arguments -> {
+            calls.add(arguments);
+            return "Hallo " + String.join("|", arguments);
+        });
+        List<String> arguments = List.of("Grüße", "", "東京 😀");
+        check("Greet returned a value", session.runMacro("Greet", arguments), true);
+        check("arguments the macro received", calls, List.of(arguments));
+
+        library.registerMacro("Silent", ignored -> null);
+        check("Silent returned a value", session.runMacro("Silent", List.of()), false);
+
+        step("an unknown macro fails");
+        CommandFailedException unknown = expectFailure("running an unknown macro",
+                () -> session.runMacro("NoSuchMacro", List.of()));
+        if (unknown.errorMessage().isEmpty()) {
+            fail("an unknown macro failed without a message: " + unknown.getMessage());
+        }
+
+        step("a macro cannot call the library while its command runs");
+        library.registerMacro("Reentrant", ignored -> session.readCell("A1"));
+        try {
+            session.runMacro("Reentrant", List.of());
+            fail("a macro that calls the library ran without complaint");
+        } catch (Sheetwright.MacroFailedException expected) {
+            if (!(expected.getCause() instanceof IllegalStateException)) {
+                fail("the re-entrant call failed with " + expected.getCause());
+            }
+        }
+        check("A1 after the refused re-entrant call", session.readCell("A1"), WORLD_GREETING);
+    }
+
+    private void threadRule() throws InterruptedException {
+        step("calls from another thread are refused");
+        AtomicReference<Throwable> outcome = new AtomicReference<>();
+        Thread other = new Thread(() -> {
+            try {
+                library.sendJson("{}");
+            } catch (Throwable failure) {
+                outcome.set(failure);
+            }
+        }, "other-thread");
+        other.start();
+        other.join();
+        if (!(outcome.get() instanceof IllegalStateException)) {
+            fail("a call from another thread gave " + outcome.get());
+        }
+    }
+
+    private void reopenThroughTheLibrary() {
+        step("reopen the saved workbook through the library");
+        WorkbookSession check = library.session("java-host-check");
+        check.open(workbook, WORLD_SHEET, false);
+        check("saved A1", check.readCell("A1"), WORLD_GREETING);
+        check("saved B2", check.readCell("B2"), WRITTEN_TO_WORLD);
+        check.switchSheet(DATA_SHEET);
+        check("saved B3 of " + DATA_SHEET, check.readCell("B3"), WRITTEN_TO_DATA);
+        check("saved A1 of " + DATA_SHEET, check.readCell("A1"), "Item");
+        check("saved rows of " + DATA_SHEET, check.readSheet().rows().size(), DATA_ROWS + 1);
+        check.close(false);
+    }
+
+    private void readSavedFileWithOpenpyxl() throws IOException, InterruptedException {
+        step("read the saved workbook with openpyxl");
+        Path description = workbook.resolveSibling("saved.json");
+        runFixtureScript("read", workbook.toString(), description.toString());
+        JsonArray sheets = JsonParser.parseString(
+                Files.readString(description, StandardCharsets.UTF_8))
+                .getAsJsonObject().getAsJsonArray("sheets");
+        check("sheets in the saved file", sheets.size(), 2);
+        JsonObject data = sheets.get(0).getAsJsonObject();
+        JsonObject world = sheets.get(1).getAsJsonObject();
+        check("first sheet name", data.get("name").getAsString(), DATA_SHEET);
+        check("second sheet name", world.get("name").getAsString(), WORLD_SHEET);
+        JsonArray dataRows = data.getAsJsonArray("rows");
+        check("rows of " + DATA_SHEET + " in the saved file", dataRows.size(), DATA_ROWS + 1);
+        check("B3 of " + DATA_SHEET + " in the saved file", cellText(dataRows, 3, 2),
+                WRITTEN_TO_DATA);
+        JsonElement count = cell(dataRows, 3, 3);
+        if (count == null || !count.isJsonPrimitive() || !count.getAsJsonPrimitive().isNumber()
+                || count.getAsDouble() != 2.0) {
+            fail("C3 of " + DATA_SHEET + " in the saved file: expected the number 2 but got "
+                    + count);
+        }
+        JsonArray worldRows = world.getAsJsonArray("rows");
+        check("A1 of the second sheet in the saved file", cellText(worldRows, 1, 1),
+                WORLD_GREETING);
+        check("B2 of the second sheet in the saved file", cellText(worldRows, 2, 2),
+                WRITTEN_TO_WORLD);
+    }
+
+    // ---- fixture ----
+
+    private static List<String> dataRow(int row) {
+        return List.of("Item " + row, "Stück " + row, String.valueOf(row));
+    }
+
+    private void writeFixture() throws IOException, InterruptedException {
+        step("write the workbook with openpyxl");
+        List<List<Object>> dataRows = new ArrayList<>();
+        dataRows.add(List.copyOf(HEADER));
+        for (int row = 1; row <= DATA_ROWS; row++) {
+            dataRows.add(List.of("Item " + row, "Stück " + row, row));
+        }
+        Map<String, Object> description = Map.of("sheets", List.of(
+                Map.of("name", DATA_SHEET, "rows", dataRows),
+                Map.of("name", WORLD_SHEET, "rows", List.of(List.of(WORLD_GREETING)))));
+        Path descriptionFile = workbook.resolveSibling("fixture.json");
+        Files.writeString(descriptionFile, new Gson().toJson(description), StandardCharsets.UTF_8);
+        runFixtureScript("write", descriptionFile.toString(), workbook.toString());
+    }
+
+    private void runFixtureScript(String... arguments) throws IOException, InterruptedException {
+        List<String> command = new ArrayList<>(List.of(python.toString(), fixtureScript.toString()));
+        command.addAll(List.of(arguments));
+        int exitStatus = new ProcessBuilder(command).inheritIO().start().waitFor();
+        if (exitStatus != 0) {
+            fail(String.join(" ", command) + " exited with status " + exitStatus);
+        }
+    }
+
+    private static JsonElement cell(JsonArray rows, int row, int column) {
+        JsonArray cells = rows.get(row - 1).getAsJsonArray();
+        return column <= cells.size() ? cells.get(column - 1) : null;
+    }
+
+    private static String cellText(JsonArray rows, int row, int column) {
+        JsonElement value = cell(rows, row, column);
+        return value == null || value.isJsonNull() ? null : value.getAsString();
+    }
+
+    // ---- checks ----
+
+    private static void step(String description) {
+        System.out.println("- " + quote(description));
+    }
+
+    private static void check(String what, Object actual, Object expected) {
+        if (!Objects.equals(actual, expected)) {
+            fail(what + ": expected " + quote(String.valueOf(expected)) + " but got "
+                    + quote(String.valueOf(actual)));
+        }
+    }
+
+    private static CommandFailedException expectFailure(String what, Runnable action) {
+        try {
+            action.run();
+        } catch (CommandFailedException expected) {
+            return expected;
+        }
+        throw new AssertionError(what + ": the command succeeded but should have failed");
+    }
+
+    private static void fail(String message) {
+        throw new AssertionError(message);
+    }
+
+    /**
+     * The text with every character outside ASCII written as its code point, so that a message
+     * stays exact on a console that cannot show the character.
+     */
+    private static String quote(String text) {
+        StringBuilder shown = new StringBuilder();
+        text.codePoints().forEach(codePoint -> {
+            if (codePoint < 0x80) {
+                shown.appendCodePoint(codePoint);
+            } else {
+                shown.append(String.format("\\u{%X}", codePoint));
+            }
+        });
+        return shown.toString();
+    }
+
+    private static void deleteTree(Path folder) throws IOException {
+        try (Stream<Path> paths = Files.walk(folder)) {
+            for (Path path : paths.sorted(Comparator.reverseOrder()).toList()) {
+                Files.delete(path);
+            }
+        }
+    }
+}
