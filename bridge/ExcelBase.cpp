@@ -57,6 +57,9 @@ int ExcelBase::ExlInvoke(IDispatch* target, const wchar_t* member, VARIANT* resu
                          WORD options) {
   const bool clearAfterCall = (options & kClearArgumentsAfterCall) != 0;
   const bool isPut = (kind & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+  // The result is empty from here on unless the call succeeds, so a caller
+  // may release it whatever the outcome.
+  if (result != nullptr) std::memset(result, 0, sizeof(*result));
 
   // Calls that cannot be made soundly are refused before reaching the target:
   // no object, no member name, an argument list that overflowed, or a put
@@ -91,7 +94,6 @@ int ExcelBase::ExlInvoke(IDispatch* target, const wchar_t* member, VARIANT* resu
     return 0;
   }
 
-  if (result != nullptr) std::memset(result, 0, sizeof(*result));
   if (isPut) {
     // The one value in the list is passed as the property's new value.
     m_namedArgumentCount = 1;

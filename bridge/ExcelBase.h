@@ -64,7 +64,9 @@ class ExcelBase {
   // are retried kMaxCallAttempts times per phase with kRetryWaitMilliseconds
   // of Sleep after each. Returns 1 on success; `result` (may be null) then
   // holds the value and belongs to the caller. Returns 0 on failure with the
-  // error message text set and `result` left empty. `target` must not be null.
+  // error message text set and `result` empty (it is emptied first, so it may
+  // be uninitialised on entry). A null `target` or `member`, a put without a
+  // value and an overflowed argument list are refused without a call.
   virtual int ExlInvoke(IDispatch* target, const wchar_t* member, VARIANT* result,
                         WORD kind, WORD options);
 
