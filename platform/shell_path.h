@@ -13,8 +13,9 @@
 #define URL_UNESCAPE_HIGH_ANSI_ONLY 0x00400000
 #define URL_DONT_UNESCAPE_EXTRA_INFO 0x02000000
 
-// TRUE when the text is "scheme:rest" with a scheme of two or more letters,
-// digits, '+', '-' or '.' starting with a letter ("C:\x" is not a URL).
+// TRUE when the text is "scheme:rest" with a scheme of two or more ASCII
+// letters, digits, '+', '-' or '.'; unknown schemes count ("C:\x" is not a
+// URL: a one-letter scheme is a drive).
 BOOL PathIsURLW(LPCWSTR pszPath);
 
 // Replaces each "%hh" with the character of that code; anything else is
@@ -26,7 +27,11 @@ BOOL PathIsURLW(LPCWSTR pszPath);
 HRESULT UrlUnescapeW(LPWSTR pszUrl, LPWSTR pszUnescaped, DWORD* pcchUnescaped, DWORD dwFlags);
 
 // Appends pszMore to the MAX_PATH buffer pszPath with exactly one backslash
-// between them. FALSE (pszPath unchanged) when the result would not fit.
+// between them: leading separators of pszMore are skipped (a UNC name
+// "\\server" is kept whole) and none is added after a trailing one. An
+// empty pszMore leaves pszPath as it is. FALSE (pszPath unchanged) when the
+// result with its NUL would exceed MAX_PATH. "." and ".." segments are kept
+// as given.
 BOOL PathAppendW(LPWSTR pszPath, LPCWSTR pszMore);
 
 // Writes pszDir joined with pszFile to the MAX_PATH buffer pszDest; an
