@@ -1,0 +1,291 @@
+#include "server/files/xml_scanner.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "server/files/file_error.h"
+
+namespace sheetwright::files {
+
+namespace {
+constexpr size_t kMaxTokenBytes = 256u * 1024 * 1024;
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+std::string_view LocalName(std::string_view qname) {
+  size_t colon = qname.find(':');
+  return colon == std::string_view::npos ? qname : qname.substr(colon + 1);
+}
+
+void AppendCodePoint(uint32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+}  // namespace
+
+const XmlAttribute* XmlToken::Find(std::string_view localName) const {
+  for (const XmlAttribute& a : attributes) {
+    if (a.name == localName) return &a;
+  }
+  return nullptr;
+}
+
+void AppendXmlDecoded(std::string_view raw, std::string& out) {
+  size_t i = 0;
+  while (i < raw.size()) {
+    size_t amp = raw.find('&', i);
+    if (amp == std::string_view::npos) {
+      out.append(raw.substr(i));
+      return;
+    }
+    out.append(raw.substr(i, amp - i));
+    size_t semi = raw.find(';', amp);
+    if (semi == std::string_view::npos || semi - amp > 12) {
+      throw FileError("an '&' that does not start a character reference");
+    }
+    std::string_view name = raw.substr(amp + 1, semi - amp - 1);
+    if (name == "lt") {
+      out.push_back('<');
+    } else if (name == "gt") {
+      out.push_back('>');
+    } else if (name == "amp") {
+      out.push_back('&');
+    } else if (name == "quot") {
+      out.push_back('"');
+    } else if (name == "apos") {
+      out.push_back('\'');
+    } else if (name.size() > 1 && name[0] == '#') {
+      uint32_t cp = 0;
+      std::from_chars_result r{};
+      if (name[1] == 'x' || name[1] == 'X') {
+        r = std::from_chars(name.data() + 2, name.data() + name.size(), cp, 16);
+      } else {
+        r = std::from_chars(name.data() + 1, name.data() + name.size(), cp, 10);
+      }
+      if (r.ec != std::errc() || r.ptr != name.data() + name.size() || cp == 0 || cp > 0x10FFFF ||
+          (cp >= 0xD800 && cp <= 0xDFFF)) {
+        throw FileError("an invalid character reference");
+      }
+      AppendCodePoint(cp, out);
+    } else {
+      throw FileError("a reference to the undeclared entity '" + std::string(name) + "'");
+    }
+    i = semi + 1;
+  }
+}
+
+XmlScanner::XmlScanner(Source source, std::string partName, size_t chunkBytes)
+    : source_(std::move(source)), partName_(std::move(partName)) {
+  buffer_.resize(chunkBytes < 64 ? 64 : chunkBytes);
+}
+
+XmlScanner::XmlScanner(std::string_view document, std::string partName)
+    : partName_(std::move(partName)) {
+  buffer_.assign(document);
+  end_ = buffer_.size();
+  eof_ = true;
+}
+
+void XmlScanner::Fail(const std::string& what) const {
+  throw FileError("The part " + partName_ + " is not well-formed XML: " + what + ".");
+}
+
+std::string XmlScanner::Decode(const XmlAttribute& attribute) {
+  std::string out;
+  if (attribute.raw.find('&') == std::string_view::npos) {
+    out.assign(attribute.raw);
+  } else {
+    AppendXmlDecoded(attribute.raw, out);
+  }
+  return out;
+}
+
+void XmlScanner::AppendText(std::string& out) const {
+  if (token_.cdata || token_.text.find('&') == std::string_view::npos) {
+    out.append(token_.text);
+    return;
+  }
+  try {
+    AppendXmlDecoded(token_.text, out);
+  } catch (const FileError& e) {
+    Fail(e.what());
+  }
+}
+
+// Moves the unread bytes to the front and reads more. False at the end of
+// the source.
+bool XmlScanner::Refill() {
+  if (eof_) return false;
+  if (pos_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+    end_ -= pos_;
+    pos_ = 0;
+  }
+  if (end_ == buffer_.size()) {
+    if (buffer_.size() >= kMaxTokenBytes) Fail("a single piece of markup or text is larger than 256 MB");
+    buffer_.resize(buffer_.size() * 2);
+  }
+  size_t got = source_(buffer_.data() + end_, buffer_.size() - end_);
+  if (got == 0) {
+    eof_ = true;
+    return false;
+  }
+  end_ += got;
+  return true;
+}
+
+// Index one past the '>' that closes the markup starting at `from`, or npos
+// when the buffer does not hold all of it yet.
+size_t XmlScanner::FindMarkupEnd(size_t from) const {
+  const char* data = buffer_.data();
+  std::string_view rest(data + from, end_ - from);
+  auto until = [&](std::string_view terminator, size_t skip) -> size_t {
+    size_t at = rest.find(terminator, skip);
+    return at == std::string_view::npos ? std::string_view::npos : from + at + terminator.size();
+  };
+  if (rest.size() < 2) return std::string_view::npos;
+  if (rest[1] == '?') return until("?>", 2);
+  if (rest[1] == '!') {
+    if (rest.size() < 9) return std::string_view::npos;
+    if (rest.substr(0, 4) == "<!--") return until("-->", 4);
+    if (rest.substr(0, 9) == "<![CDATA[") return until("]]>", 9);
+    if (rest.substr(0, 9) == "<!DOCTYPE") {
+      throw FileError("The part " + partName_ +
+                      " declares a document type. Workbook parts never do; it is refused so that no entity is "
+                      "expanded and nothing outside the file is read.");
+    }
+    Fail("unknown markup '<!'");
+  }
+  char quote = 0;
+  for (size_t i = 1; i < rest.size(); ++i) {
+    char c = rest[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '>') {
+      return from + i + 1;
+    } else if (c == '<') {
+      Fail("a '<' inside a tag");
+    }
+  }
+  return std::string_view::npos;
+}
+
+void XmlScanner::ParseStartTag(std::string_view raw) {
+  // raw = "<name attr="v" ...>" or ".../>"
+  size_t i = 1;
+  size_t n = raw.size() - 1;  // index of the closing '>'
+  token_.selfClosing = raw[n - 1] == '/';
+  if (token_.selfClosing) --n;
+  size_t nameStart = i;
+  while (i < n && !IsSpace(raw[i])) ++i;
+  if (i == nameStart) Fail("a tag without a name");
+  std::string_view qname = raw.substr(nameStart, i - nameStart);
+  token_.name = LocalName(qname);
+  token_.attributes.clear();
+  while (true) {
+    while (i < n && IsSpace(raw[i])) ++i;
+    if (i >= n) break;
+    size_t attrStart = i;
+    while (i < n && raw[i] != '=' && !IsSpace(raw[i])) ++i;
+    std::string_view attrName = raw.substr(attrStart, i - attrStart);
+    while (i < n && IsSpace(raw[i])) ++i;
+    if (i >= n || raw[i] != '=') Fail("an attribute without a value in <" + std::string(qname) + ">");
+    ++i;
+    while (i < n && IsSpace(raw[i])) ++i;
+    if (i >= n || (raw[i] != '"' && raw[i] != '\'')) Fail("an unquoted attribute value");
+    char quote = raw[i++];
+    size_t valueStart = i;
+    while (i < n && raw[i] != quote) ++i;
+    if (i >= n) Fail("an unterminated attribute value");
+    token_.attributes.push_back({LocalName(attrName), attrName, raw.substr(valueStart, i - valueStart)});
+    ++i;
+  }
+  if (!token_.selfClosing) open_.emplace_back(qname);
+}
+
+const XmlToken& XmlScanner::Next() {
+  if (popAfterToken_) {
+    open_.pop_back();
+    popAfterToken_ = false;
+  }
+  token_.cdata = false;
+  token_.selfClosing = false;
+  while (true) {
+    if (pos_ == end_ && !Refill()) {
+      if (!open_.empty()) Fail("the document ends before </" + open_.back() + ">");
+      if (!sawRoot_) Fail("the document is empty");
+      token_.kind = XmlTokenKind::End;
+      token_.raw = {};
+      return token_;
+    }
+    const char* data = buffer_.data();
+    if (data[pos_] == '<') {
+      size_t stop = FindMarkupEnd(pos_);
+      if (stop == std::string_view::npos) {
+        if (!Refill()) Fail("the document ends inside markup");
+        continue;
+      }
+      data = buffer_.data();
+      std::string_view raw(data + pos_, stop - pos_);
+      pos_ = stop;
+      token_.raw = raw;
+      if (raw[1] == '/') {
+        std::string_view qname = raw.substr(2, raw.size() - 3);
+        while (!qname.empty() && IsSpace(qname.back())) qname.remove_suffix(1);
+        if (open_.empty() || open_.back() != qname) {
+          Fail("</" + std::string(qname) + "> does not close the open element");
+        }
+        token_.kind = XmlTokenKind::EndTag;
+        token_.name = LocalName(qname);
+        popAfterToken_ = true;
+        return token_;
+      }
+      if (raw[1] == '!' && raw.size() >= 12 && raw.substr(0, 9) == "<![CDATA[") {
+        if (open_.empty()) Fail("character data outside the root element");
+        token_.kind = XmlTokenKind::Text;
+        token_.cdata = true;
+        token_.text = raw.substr(9, raw.size() - 12);
+        return token_;
+      }
+      if (raw[1] == '!' || raw[1] == '?') {
+        token_.kind = XmlTokenKind::Other;
+        return token_;
+      }
+      if (open_.empty()) {
+        if (sawRoot_) Fail("a second root element");
+        sawRoot_ = true;
+      }
+      token_.kind = XmlTokenKind::StartTag;
+      ParseStartTag(raw);
+      return token_;
+    }
+    size_t lt = std::string_view(data + pos_, end_ - pos_).find('<');
+    if (lt == std::string_view::npos) {
+      if (!eof_ && Refill()) continue;
+      lt = end_ - pos_;
+    }
+    data = buffer_.data();
+    token_.kind = XmlTokenKind::Text;
+    token_.raw = std::string_view(data + pos_, lt);
+    token_.text = token_.raw;
+    pos_ += lt;
+    return token_;
+  }
+}
+
+}  // namespace sheetwright::files
