@@ -1,0 +1,19 @@
+// Sends UTF-8 JSON through the exported Send and returns the reply as UTF-8.
+#pragma once
+
+#include <cwchar>
+#include <string>
+
+#include "boundary/Exports.h"
+#include "boundary/TextConversion.h"
+
+inline std::string SendJson(const std::string& json) {
+  const std::wstring request = ConvertStringToWstring(json);
+  const wchar_t* reply = Send(request.c_str());
+  return ConvertWStringTostring(std::wstring(reply, std::wcslen(reply)));
+}
+
+// A stub operation answers exactly this until the operation is built.
+inline bool IsPendingOperationReply(const std::string& reply) {
+  return reply.find("is not available yet") != std::string::npos;
+}
