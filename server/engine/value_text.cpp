@@ -1,0 +1,144 @@
+#include "server/engine/value_text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "server/engine/workbook.h"
+
+namespace sheetwright::engine {
+
+namespace {
+
+std::wstring Widen(const char* s) { return std::wstring(s, s + std::strlen(s)); }
+
+void StripFixedZeros(char* buffer) {
+  if (!std::strchr(buffer, '.')) return;
+  size_t n = std::strlen(buffer);
+  while (n > 0 && buffer[n - 1] == '0') buffer[--n] = 0;
+  if (n > 0 && buffer[n - 1] == '.') buffer[--n] = 0;
+}
+
+// Days since 1899-12-30 of a proleptic Gregorian date.
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468 + 25569;  // 25569 = days 1899-12-30 .. 1970-01-01
+}
+
+void CivilFromDays(int64_t z, int& y, int& m, int& d) {
+  z += 719468 - 25569;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  d = int(doy - (153 * mp + 2) / 5 + 1);
+  m = int(mp < 10 ? mp + 3 : mp - 9);
+  y = int(yoe + era * 400 + (m <= 2));
+}
+
+}  // namespace
+
+std::wstring NumberText(double value) {
+  if (value == 0 || !std::isfinite(value)) return L"0";
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.15G", value);
+  const char* e = std::strchr(buffer, 'E');
+  if (!e) return Widen(buffer);
+  // Exponent form: keep it only when the fixed form would need more than 15
+  // decimals.
+  const int exponent = std::atoi(e + 1);
+  const char* point = std::strchr(buffer, '.');
+  const int decimals = point && point < e ? int(e - point - 1) : 0;
+  const int x = std::abs(exponent) + std::max(0, decimals - 1);
+  if (x < 15) {
+    std::snprintf(buffer, sizeof buffer, "%.15f", value);
+    StripFixedZeros(buffer);
+    return Widen(buffer);
+  }
+  // "%.15G" gives at least two exponent digits already ("1E+15").
+  return Widen(buffer);
+}
+
+double DateSerial(int year, int month, int day) {
+  double serial = double(DaysFromCivil(year, month, day));
+  if (serial < 61) serial -= 1;  // the phantom 2/29/1900 shifts earlier dates
+  return serial;
+}
+
+double SerialToOleDate(double serial, bool date1904) {
+  if (date1904) return serial + 1462;
+  if (serial >= 1 && serial < 61) return serial + 1;
+  return serial;
+}
+
+double OleDateToSerial(double date, bool date1904) {
+  if (date1904) return date - 1462;
+  if (date >= 2 && date < 61) return date - 1;
+  return date;
+}
+
+std::wstring DateText(double serial) {
+  double whole = std::floor(serial);
+  double fraction = serial - whole;
+  int64_t seconds = std::llround(fraction * 86400.0);
+  if (seconds >= 86400) {
+    whole += 1;
+    seconds -= 86400;
+  }
+  std::wstring out;
+  if (whole != 0) {
+    int y, m, d;
+    if (whole == 60) {
+      y = 1900, m = 2, d = 29;
+    } else {
+      CivilFromDays(int64_t(whole < 60 ? whole + 1 : whole), y, m, d);
+    }
+    out = std::to_wstring(m) + L"/" + std::to_wstring(d) + L"/" + std::to_wstring(y);
+  }
+  if (seconds != 0 || whole == 0) {
+    const int h = int(seconds / 3600), mi = int(seconds / 60 % 60), s = int(seconds % 60);
+    wchar_t buffer[32];
+    std::swprintf(buffer, 32, L"%d:%02d:%02d %ls", h % 12 == 0 ? 12 : h % 12, mi, s, h < 12 ? L"AM" : L"PM");
+    if (!out.empty()) out += L' ';
+    out += buffer;
+  }
+  return out;
+}
+
+std::wstring DisplayText(const Workbook& book, const Cell& cell) {
+  switch (cell.type) {
+    case CellType::Empty:
+      return cell.formula ? L"=" + book.strings.Text(cell.formula) : std::wstring();
+    case CellType::Text:
+      return book.strings.Text(cell.text);
+    case CellType::Boolean:
+      return cell.boolean ? L"TRUE" : L"FALSE";
+    case CellType::Error:
+      return ErrorValueText(cell.error);
+    case CellType::Date:
+      return DateText(book.date1904 ? cell.number + 1462 : cell.number);
+    case CellType::Number: {
+      if (book.IsDateStyle(cell.style)) return DateText(book.date1904 ? cell.number + 1462 : cell.number);
+      const uint16_t format = book.NumberFormatOf(cell.style);
+      if (format == 9 || format == 10) {
+        wchar_t buffer[64];
+        std::swprintf(buffer, 64, format == 9 ? L"%.0f%%" : L"%.2f%%", cell.number * 100);
+        return buffer;
+      }
+      return NumberText(cell.number);
+    }
+  }
+  return std::wstring();
+}
+
+std::wstring EnteredText(const Workbook& book, const Cell& cell) {
+  if (cell.formula) return L"=" + book.strings.Text(cell.formula);
+  return DisplayText(book, cell);
+}
+
+}  // namespace sheetwright::engine
