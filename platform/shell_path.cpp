@@ -50,12 +50,11 @@ BOOL PathIsURLW(LPCWSTR pszPath) {
 
 BOOL PathAppendW(LPWSTR pszPath, LPCWSTR pszMore) {
   if (!pszPath || !pszMore) return FALSE;
+  // A UNC name is a whole path of its own and replaces pszPath.
   const bool unc = pszMore[0] == L'\\' && pszMore[1] == L'\\';
-  if (!unc) {
-    while (IsSeparator(*pszMore)) ++pszMore;
-  }
+  while (!unc && IsSeparator(*pszMore)) ++pszMore;
   std::wstring joined;
-  if (!Join(pszPath, pszMore, &joined)) return FALSE;
+  if (!Join(unc ? L"" : pszPath, pszMore, &joined)) return FALSE;
   std::wmemcpy(pszPath, joined.c_str(), joined.size() + 1);
   return TRUE;
 }

@@ -27,11 +27,11 @@ BOOL PathIsURLW(LPCWSTR pszPath);
 HRESULT UrlUnescapeW(LPWSTR pszUrl, LPWSTR pszUnescaped, DWORD* pcchUnescaped, DWORD dwFlags);
 
 // Appends pszMore to the MAX_PATH buffer pszPath with exactly one backslash
-// between them: leading separators of pszMore are skipped (a UNC name
-// "\\server" is kept whole) and none is added after a trailing one. An
-// empty pszMore leaves pszPath as it is. FALSE (pszPath unchanged) when the
-// result with its NUL would exceed MAX_PATH. "." and ".." segments are kept
-// as given.
+// between them: leading separators of pszMore are skipped and none is added
+// after a trailing one; a UNC name ("\\\\server\\share") replaces pszPath.
+// An empty pszMore leaves pszPath as it is. FALSE (pszPath unchanged) when
+// the result with its NUL would exceed MAX_PATH. "." and ".." segments are
+// kept as given.
 BOOL PathAppendW(LPWSTR pszPath, LPCWSTR pszMore);
 
 // Writes pszDir joined with pszFile to the MAX_PATH buffer pszDest; an
