@@ -43,7 +43,10 @@ bool MoveReferences(pugi::xml_node node, const StructuralEdit& edit) {
   if (name == "mergeCell" || name == "hyperlink" || name == "autoFilter") {
     if (pugi::xml_attribute ref = Attr(node, "ref")) {
       if (auto rect = ParseRangeRef(ref.value())) {
-        if (auto moved = MoveRect(*rect, edit)) {
+        auto moved = MoveRect(*rect, edit);
+        // A merge shrunk to a single cell is no merge any more.
+        if (moved && name == "mergeCell" && moved->r1 == moved->r2 && moved->c1 == moved->c2) moved.reset();
+        if (moved) {
           ref.set_value(RangeRef(*moved).c_str());
         } else {
           keep = false;

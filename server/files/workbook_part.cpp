@@ -49,11 +49,12 @@ std::string RewriteWorkbookPart(std::string_view xml, const std::string& partNam
     loaded.push_back(n);
     maxSheetId = std::max(maxSheetId, Attr(n, "sheetId").as_uint(0));
   }
-  // Find the prefix the document uses for the relationships namespace.
-  std::string relPrefix = "r";
+  // The prefix the root declares for the relationships namespace; without
+  // one, each new <sheet> declares it itself.
+  constexpr const char* kRelNamespace = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+  std::string relPrefix;
   for (pugi::xml_attribute a = root.first_attribute(); a; a = a.next_attribute()) {
-    if (std::string_view(a.value()) == "http://schemas.openxmlformats.org/officeDocument/2006/relationships" &&
-        std::string_view(a.name()).rfind("xmlns:", 0) == 0) {
+    if (std::string_view(a.value()) == kRelNamespace && std::string_view(a.name()).rfind("xmlns:", 0) == 0) {
       relPrefix = std::string(a.name()).substr(6);
     }
   }
@@ -68,9 +69,10 @@ std::string RewriteWorkbookPart(std::string_view xml, const std::string& partNam
       newPositionOfLoaded[static_cast<size_t>(s.loadedPosition)] = static_cast<int>(i);
     } else {
       node = scratch.append_child((prefix + "sheet").c_str());
+      if (relPrefix.empty()) node.append_attribute("xmlns:r") = kRelNamespace;
       node.append_attribute("name");
       node.append_attribute("sheetId") = ++maxSheetId;
-      node.append_attribute((relPrefix + ":id").c_str()) = s.relId.c_str();
+      node.append_attribute(((relPrefix.empty() ? std::string("r") : relPrefix) + ":id").c_str()) = s.relId.c_str();
     }
     Attr(node, "name").set_value(Utf8FromWide(s.name).c_str());
     pugi::xml_attribute state = Attr(node, "state");

@@ -8,7 +8,8 @@
 namespace sheetwright::files {
 
 void LoadXmlDom(pugi::xml_document& doc, std::string_view xml, const std::string& partName) {
-  const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_doctype;
+  const unsigned options =
+      pugi::parse_default | pugi::parse_declaration | pugi::parse_doctype | pugi::parse_pi | pugi::parse_comments;
   pugi::xml_parse_result result = doc.load_buffer(xml.data(), xml.size(), options, pugi::encoding_auto);
   if (!result) {
     throw FileError("The part " + partName + " is not well-formed XML: " + result.description() + " at byte " +

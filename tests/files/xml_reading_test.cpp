@@ -1,0 +1,98 @@
+// The streaming XML tokenizer and the small readers built on it: references
+// decoded (and only the safe ones), markup split across read chunks,
+// malformed documents refused.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "server/files/file_error.h"
+#include "server/files/styles_part.h"
+#include "server/files/xml_scanner.h"
+
+namespace sheetwright::files {
+namespace {
+
+// Scans `xml` delivered `chunk` bytes at a time; returns the decoded text of
+// every element named "t", joined by '|'.
+std::string TextsOf(const std::string& xml, size_t chunk) {
+  size_t at = 0;
+  XmlScanner scanner(
+      [&](char* buffer, size_t capacity) {
+        size_t n = std::min({capacity, chunk, xml.size() - at});
+        std::memcpy(buffer, xml.data() + at, n);
+        at += n;
+        return n;
+      },
+      "test.xml", 64);
+  std::string out;
+  bool inT = false;
+  for (const XmlToken* t = &scanner.Next(); t->kind != XmlTokenKind::End; t = &scanner.Next()) {
+    if (t->kind == XmlTokenKind::StartTag && t->name == "t") {
+      if (!out.empty()) out += '|';
+      inT = !t->selfClosing;
+    } else if (t->kind == XmlTokenKind::EndTag) {
+      inT = false;
+    } else if (t->kind == XmlTokenKind::Text && inT) {
+      scanner.AppendText(out);
+    }
+  }
+  return out;
+}
+
+TEST(XmlScanner, DecodesReferencesAcrossChunkBoundaries) {
+  const std::string xml =
+      "<?xml version=\"1.0\"?><!-- note --><x:root xmlns:x=\"u\"><x:t a='1&gt;0'>a &amp; b &lt;c&gt; &#65;&#x263A;</x:t>"
+      "<t><![CDATA[<raw> & ]]></t><t/><t>" + std::string(300, 'z') + "</t></x:root>";
+  for (size_t chunk : {1u, 7u, 64u, 4096u}) {
+    SCOPED_TRACE(chunk);
+    EXPECT_EQ(TextsOf(xml, chunk), "a & b <c> A\xE2\x98\xBA|<raw> & ||" + std::string(300, 'z'));
+  }
+}
+
+TEST(XmlScanner, RefusesWhatIsNotSafeOrWellFormed) {
+  struct Case {
+    const char* name;
+    const char* xml;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"document type declaration", "<!DOCTYPE r [<!ENTITY e 'x'>]><r><t>&e;</t></r>", "document type"},
+      {"undeclared entity", "<r><t>&e;</t></r>", "undeclared entity"},
+      {"mismatched end tag", "<r><t>x</u></r>", "does not close"},
+      {"truncated document", "<r><t>x</t>", "ends before"},
+      {"truncated tag", "<r><t", "ends inside markup"},
+      {"empty document", "", "empty"},
+      {"two roots", "<r/><r/>", "second root"},
+      {"unquoted attribute", "<r a=1/>", "unquoted"},
+      {"bad character reference", "<r><t>&#0;</t></r>", "character reference"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      TextsOf(c.xml, 5);
+      ADD_FAILURE() << "accepted";
+    } catch (const FileError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.expected), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(NumberFormats, DateCodesAreRecognised) {
+  struct Case {
+    const char* code;
+    bool date;
+  };
+  const Case cases[] = {
+      {"yyyy-mm-dd", true},       {"d-mmm-yy", true},          {"h:mm AM/PM", true},
+      {"[h]:mm:ss", true},        {"[$-409]mmmm d, yyyy", true}, {"0.00", false},
+      {"General", false},         {"#,##0 \"days\"", false},   {"[Red]0.00", false},
+      {"0.00E+00", false},        {"\\d0", false},             {"_(* #,##0_)", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    EXPECT_EQ(IsDateFormatCode(c.code), c.date);
+  }
+}
+
+}  // namespace
+}  // namespace sheetwright::files
