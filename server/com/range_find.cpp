@@ -51,7 +51,8 @@ void RangeObject::Find(Call& call) {
     ThrowUnableToGet(L"Find", kClass);
 
   const std::vector<CellRect> scope = SearchScope(areas_);
-  engine::CellPosition after{scope.front().r1, scope.front().c1};
+  // Omitted After: the range's own top-left cell (so it is examined last).
+  engine::CellPosition after{areas_.front().r1, areas_.front().c1};
   if (args.Has(1)) {
     RangeObject* afterRange = From(args.Object(1));
     if (!afterRange) ThrowResult(DISP_E_TYPEMISMATCH, args.IndexOf(1));
