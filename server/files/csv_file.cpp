@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "server/files/atomic_file.h"
-#include "server/files/csv_typing.h"
+#include "server/engine/typed_input.h"
 #include "server/files/file_error.h"
 #include "server/files/package_data.h"
 #include "server/files/utf8.h"
@@ -103,6 +103,26 @@ void AppendDate(double serial, bool date1904, std::string& out) {
   }
 }
 
+// A field becomes a value the way typed text does, with one exception: a
+// .csv file is data, so a field starting with '=' stays text instead of
+// becoming a formula that would run.
+void PutField(std::string_view field, engine::Workbook& workbook, engine::Sheet& sheet, int32_t row, int32_t col) {
+  std::wstring wide = WideFromUtf8(field);
+  engine::TypedValue value = engine::InterpretTypedText(wide);
+  if (value.kind == engine::TypedValue::Kind::Formula || value.kind == engine::TypedValue::Kind::Invalid) {
+    value = engine::TypedValue{};
+    value.kind = engine::TypedValue::Kind::Text;
+    value.text = std::move(wide);
+  }
+  if (value.kind == engine::TypedValue::Kind::Empty) return;
+  engine::StoreTypedValue(workbook, sheet, row, col, value);
+  // Numbers in a date format are dates, as when a package is read.
+  if (const engine::Cell* cell = sheet.Find(row, col);
+      cell && cell->type == CellType::Number && workbook.IsDateStyle(cell->style)) {
+    sheet.Put(row, col).type = CellType::Date;
+  }
+}
+
 void AppendField(std::string_view text, std::string& out) {
   bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos ||
                (!text.empty() && (text.front() == ' ' || text.back() == ' '));
@@ -136,7 +156,7 @@ void ParseCsvInto(std::string_view text, engine::Workbook& workbook, engine::She
         throw FileError("Excel cannot open the file '" + displayName +
                         "': it holds more than 1,048,576 lines, more than a sheet can show.");
       }
-      PutTypedField(field, workbook, sheet.Put(row, col));
+      PutField(field, workbook, sheet, row, col);
       rowHasContent = true;
     }
     field.clear();

@@ -1,6 +1,8 @@
 // .csv files: one sheet named after the file (without its extension),
 // comma-separated fields, double-quoted where they hold commas, quotes or
-// line breaks, UTF-8 with or without a byte-order mark. Saving writes the
+// line breaks, UTF-8 with or without a byte-order mark. Each field is read
+// as typed text is (numbers, percentages, TRUE/FALSE, error values, dates),
+// except that a leading '=' does not make a formula. Saving writes the
 // active worksheet (the only one a .csv file can hold) the same way, with
 // CRLF line ends and the byte-order mark only if the loaded file had one.
 #pragma once
