@@ -140,9 +140,14 @@ TEST(ExlInvokeTest, RejectedThreeTimesThenAcceptedSucceedsAfterThreeWaits) {
       range.RejectInvoke(3, c.code);
     }
     InspectableExcelBase base;
+    base.AddArgumentInt2(L"RangeValueDataType", 0, 10);
     VARIANT result;
     EXPECT_EQ(base.ExlInvoke(&range, L"Value", &result, DISPATCH_PROPERTYGET, 2), 1);
     EXPECT_EQ(result.lVal, 4);
+    // The accepted attempt still carries the argument list.
+    const RecordedCall& accepted = range.Calls().back();
+    EXPECT_EQ(accepted.namedArguments, std::vector<std::wstring>{L"rangevaluedatatype"});
+    EXPECT_EQ(accepted.arguments.at(0).integer, 10);
     EXPECT_EQ(SleepRecorder::Count(), 3);
     EXPECT_EQ(SleepRecorder::TotalMilliseconds(), 6000u);
     // The retry lines are formatted in the error message text itself.

@@ -227,6 +227,15 @@ TEST(RangePrimitivesTest, EachPrimitiveCallsItsMemberWithItsArguments) {
   }
 }
 
+TEST(RangePrimitivesTest, ItemIndexThatOverflowsIsNotRequested) {
+  FakeDispatch range;
+  range.On(L"Item", ReturnsNothing());
+  InspectableExcelBase base;
+  VARIANT result = base.GetRangeSpecificItemPosition(&range, 1LL << 40, 1LL << 40);
+  EXPECT_EQ(result.vt, VT_EMPTY);
+  EXPECT_TRUE(range.Calls().empty());
+}
+
 TEST(RangePrimitivesTest, SpecificRowIsItemOfTheRows) {
   FakeDispatch range;
   FakeDispatch rows;
