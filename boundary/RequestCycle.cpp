@@ -10,8 +10,7 @@
 #include <cwchar>
 #include <string>
 
-#include <google/protobuf/util/json_util.h>
-
+#include "boundary/JsonWire.h"
 #include "boundary/Log.h"
 #include "boundary/LogControl.h"
 #include "boundary/TextConversion.h"
@@ -22,6 +21,7 @@ namespace {
 CommandParser g_commandParser;
 std::string g_narrowReply;   // UTF-8 JSON of the last reply
 std::wstring g_wideReply;    // the same as wide text; Send returns its characters
+std::string g_requestText;   // the request as UTF-8; kept to reuse its storage
 
 // Stands in for the library entry point's process attach and detach.
 struct LoadUnloadSentinel {
@@ -30,30 +30,14 @@ struct LoadUnloadSentinel {
 };
 LoadUnloadSentinel g_loadUnload;
 
-google::protobuf::util::JsonParseOptions ParseOptions() {
-  google::protobuf::util::JsonParseOptions options;
-  options.ignore_unknown_fields = false;
-  options.case_insensitive_enum_parsing = false;
-  return options;
-}
-
-google::protobuf::util::JsonPrintOptions PrintOptions() {
-  google::protobuf::util::JsonPrintOptions options;
-  options.add_whitespace = false;
-  options.always_print_primitive_fields = false;
-  options.always_print_enums_as_ints = false;
-  options.preserve_proto_field_names = false;
-  return options;
-}
-
 // Steps 2 to 7: parse, run, and take the result into `reply`.
 void ParseAndExecute(const wchar_t* request, excel::CommandResponse& reply) {
   excel::Command command;
-  std::string json;
-  AppendWideAsUtf8(json, request, std::wcslen(request));
+  g_requestText.clear();
+  AppendWideAsUtf8(g_requestText, request, std::wcslen(request));
   // A failed parse leaves the command empty, which the parser answers as
   // "no command".
-  (void)google::protobuf::util::JsonStringToMessage(json, &command, ParseOptions());
+  ParseCommandJson(g_requestText, &command);
   g_commandParser.ParseCommand(&command);
   g_commandParser.ExecuteExcelComAction();
   reply = g_commandParser.GetExecutionResult();
@@ -71,7 +55,7 @@ const wchar_t* RunRequestCycle(const wchar_t* request) {
       WriteLog(L"Send-Response", L"Error in Command Execution , so send defalut reponse");
     }
     g_narrowReply.clear();
-    (void)google::protobuf::util::MessageToJsonString(reply, &g_narrowReply, PrintOptions());
+    PrintResponseJson(reply, &g_narrowReply);
     WriteLog(L"Send-Response", L"Response sent to java");
     // Clears the session's response, removes a "Detach" session after its
     // reply was printed, deletes the parameter object.
