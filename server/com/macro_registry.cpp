@@ -1,8 +1,9 @@
 #include "server/com/macro_registry.h"
 
-#include <cwctype>
 #include <map>
 #include <mutex>
+
+#include "server/engine/case_fold.h"
 
 namespace sheetwright::server {
 
@@ -18,7 +19,7 @@ std::map<std::wstring, SheetwrightMacroCallback>& Registry() {
 std::wstring Folded(const std::wstring& name) {
   std::wstring out;
   out.reserve(name.size());
-  for (wchar_t c : name) out += wchar_t(std::towlower(c));
+  for (wchar_t c : name) out += engine::FoldCase(c);
   return out;
 }
 }  // namespace

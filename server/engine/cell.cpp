@@ -1,6 +1,6 @@
 #include "server/engine/cell.h"
 
-#include <cwctype>
+#include "server/engine/case_fold.h"
 
 namespace sheetwright::engine {
 
@@ -29,7 +29,7 @@ std::optional<ErrorValue> ParseErrorValue(std::wstring_view text) {
     std::wstring_view name(info.text);
     if (name.size() != text.size()) continue;
     bool same = true;
-    for (size_t i = 0; i < name.size() && same; ++i) same = std::towupper(text[i]) == std::towupper(name[i]);
+    for (size_t i = 0; i < name.size() && same; ++i) same = FoldCase(text[i]) == FoldCase(name[i]);
     if (same) return info.value;
   }
   return std::nullopt;

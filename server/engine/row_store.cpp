@@ -76,17 +76,17 @@ RowRecord& RowStore::Obtain(int32_t row) {
 }
 
 void RowStore::MoveGapTo(size_t logical) {
+  // With an empty gap a record "moves" onto itself: only its number form
+  // changes (no self-move, which would empty its vectors).
   while (gapStart_ > logical) {  // records before the gap go behind it
-    RowRecord& from = buffer_[--gapStart_];
-    RowRecord& to = buffer_[--gapEnd_];
-    to = std::move(from);
-    to.row -= delta_;
+    const size_t from = --gapStart_, to = --gapEnd_;
+    if (from != to) buffer_[to] = std::move(buffer_[from]);
+    buffer_[to].row -= delta_;
   }
   while (gapStart_ < logical) {  // records behind the gap come before it
-    RowRecord& from = buffer_[gapEnd_++];
-    RowRecord& to = buffer_[gapStart_++];
-    to = std::move(from);
-    to.row += delta_;
+    const size_t from = gapEnd_++, to = gapStart_++;
+    if (from != to) buffer_[to] = std::move(buffer_[from]);
+    buffer_[to].row += delta_;
   }
 }
 

@@ -1,6 +1,6 @@
 #include "server/engine/text_match.h"
 
-#include <cwctype>
+#include "server/engine/case_fold.h"
 
 namespace sheetwright::engine {
 
@@ -23,7 +23,7 @@ TextMatcher::TextMatcher(std::wstring_view pattern, bool wholeCell, bool matchCa
   for (const Token& t : tokens_) literal_ += t.c;
 }
 
-wchar_t TextMatcher::Fold(wchar_t c) const { return matchCase_ ? c : wchar_t(std::towlower(c)); }
+wchar_t TextMatcher::Fold(wchar_t c) const { return matchCase_ ? c : FoldCase(c); }
 
 bool TextMatcher::MatchFrom(std::wstring_view text, size_t t, size_t p) const {
   // Iterative glob with one backtrack point per star.

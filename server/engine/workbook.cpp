@@ -1,13 +1,13 @@
 #include "server/engine/workbook.h"
 
-#include <cwctype>
+#include "server/engine/case_fold.h"
 
 namespace sheetwright::engine {
 
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
   return true;
 }
 
