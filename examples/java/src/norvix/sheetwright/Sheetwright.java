@@ -12,6 +12,7 @@ import java.nio.file.Path;
 import java.util.ArrayList;
 import java.util.Collections;
 import java.util.List;
+import java.util.Objects;
 
 /**
  * The loaded library: commands in as {@code excel.Command}, replies out as
@@ -28,7 +29,9 @@ public final class Sheetwright {
     /** The name JNA resolves to libNorvix.Sheetwright.so or Norvix.Sheetwright.dll. */
     public static final String LIBRARY_NAME = "Norvix.Sheetwright";
 
-    /** Keeps every registered callback reachable: the library holds it until the process ends. */
+    /**
+     * Keeps every registered callback reachable: the library may call it until the process ends.
+     */
     private static final List<MacroBridge> REGISTERED_MACROS =
             Collections.synchronizedList(new ArrayList<>());
 
@@ -125,10 +128,13 @@ public final class Sheetwright {
      * {@link MacroFailedException}.
      */
     public void registerMacro(String macroName, Macro macro) {
-        MacroBridge bridge = new MacroBridge(macroName, macro);
-        REGISTERED_MACROS.add(bridge);
+        if (macroName.isEmpty()) {
+            throw new IllegalArgumentException("a macro needs a name");
+        }
         enterCall();
         try {
+            MacroBridge bridge = new MacroBridge(macroName, Objects.requireNonNull(macro));
+            REGISTERED_MACROS.add(bridge);
             Memory name = WideText.toNative(macroName);
             library.SheetwrightRegisterMacro(name, bridge);
             Reference.reachabilityFence(name);

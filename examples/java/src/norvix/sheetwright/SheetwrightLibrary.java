@@ -32,11 +32,12 @@ public interface SheetwrightLibrary extends Library {
     void ClearMemory();
 
     /**
-     * Makes {@code callback} answer the application's "Run" for the macro {@code name}. The
-     * library keeps the function pointer for the rest of the process: the caller must keep the
-     * callback object reachable for as long.
+     * Makes {@code callback} answer the application's "Run" for the macro {@code name} (matched
+     * without regard to case); a null callback removes the name. Returns 1, or 0 for an empty
+     * name. The library keeps the function pointer until the name is registered again: the caller
+     * must keep the callback object reachable for as long.
      */
-    void SheetwrightRegisterMacro(Pointer name, MacroCallback callback);
+    int SheetwrightRegisterMacro(Pointer name, MacroCallback callback);
 
     /**
      * {@code const wchar_t* (*)(int argc, const wchar_t* const* argv)}: the macro's arguments
