@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cwchar>
-#include <cwctype>
 #include <mutex>
 #include <set>
 #include <string>
@@ -46,8 +45,7 @@ bool MatchesPattern(std::wstring_view name, std::wstring_view pattern) {
       starP = p++;
       starN = n;
     } else if (p < pattern.size() &&
-               (pattern[p] == L'?' || std::towlower(static_cast<wint_t>(pattern[p])) ==
-                                          std::towlower(static_cast<wint_t>(name[n])))) {
+               (pattern[p] == L'?' || FoldCaseChar(pattern[p]) == FoldCaseChar(name[n]))) {
       ++p;
       ++n;
     } else if (starP != std::wstring_view::npos) {

@@ -56,6 +56,40 @@ TEST_F(RunningObjectTableTest, MonikerDisplayNamesAreThePathAndTheItem) {
   item->Release();
 }
 
+TEST_F(RunningObjectTableTest, MonikersCompareWithoutRegardToCaseBeyondAscii) {
+  const struct Case {
+    const wchar_t* first;
+    const wchar_t* second;
+    HRESULT equal;
+  } kCases[] = {
+      {L"C:\\Dir\\Book.xlsx", L"c:\\dir\\BOOK.XLSX", S_OK},
+      {L"/data/\u00C9t\u00E9.xlsx", L"/DATA/\u00E9T\u00C9.XLSX", S_OK},
+      {L"/data/\u0416\u0443\u0440\u043D\u0430\u043B.xlsx", L"/data/\u0436\u0423\u0440\u043D\u0410\u041B.xlsx", S_OK},
+      {L"/data/a.xlsx", L"/data/b.xlsx", S_FALSE},
+      {L"/data/a.xlsx", L"/data/a.xlsx ", S_FALSE},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << c.equal);
+    IMoniker* first = nullptr;
+    IMoniker* second = nullptr;
+    CreateFileMoniker(c.first, &first);
+    CreateFileMoniker(c.second, &second);
+    EXPECT_EQ(first->IsEqual(second), c.equal);
+    first->Release();
+    second->Release();
+  }
+}
+
+TEST_F(RunningObjectTableTest, ItemMonikerIsNotAFileMoniker) {
+  IMoniker* file = nullptr;
+  IMoniker* item = nullptr;
+  CreateFileMoniker(L"!Book2", &file);
+  ASSERT_EQ(CreateItemMoniker(L"!", L"Book2", &item), S_OK);
+  EXPECT_EQ(file->IsEqual(item), S_FALSE);
+  file->Release();
+  item->Release();
+}
+
 TEST_F(RunningObjectTableTest, RegisteredObjectIsFoundByAnEqualMonikerUntilRevoked) {
   int live = 0;
   auto* workbook = new CountedDispatch(&live);
