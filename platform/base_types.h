@@ -8,8 +8,11 @@
 
 #define STDMETHODCALLTYPE
 #define WINAPI
-#define STDAPI extern "C" HRESULT
-#define STDAPI_(type) extern "C" type
+#define STDMETHODIMP HRESULT STDMETHODCALLTYPE
+#define STDMETHODIMP_(type) type STDMETHODCALLTYPE
+#define STDMETHOD(method) virtual HRESULT STDMETHODCALLTYPE method
+#define STDMETHOD_(type, method) virtual type STDMETHODCALLTYPE method
+#define PURE = 0
 
 typedef void VOID;
 typedef void* PVOID;

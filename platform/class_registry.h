@@ -5,8 +5,7 @@
 // here; CoRegisterClassObject supplies the class object).
 #pragma once
 
-#include "platform/guid.h"
-#include "platform/hresult.h"
+#include "platform/windows_api.h"
 
 // Records progId -> clsid (matched without regard to case later); a second
 // registration of the same ProgID replaces the first. E_INVALIDARG for a null

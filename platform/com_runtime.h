@@ -7,7 +7,10 @@
 //   thread that has not initialised COM, REGDB_E_CLASSNOTREG for a class
 //   nobody registered.
 // - CoRegisterClassObject keeps a reference on the class object until
-//   CoRevokeClassObject. Registration is process-wide and does not require
+//   CoRevokeClassObject; the newest registration of a CLSID for a requested
+//   context wins. The REGCLS_* flags are accepted without distinction: every
+//   registration serves any number of creations, in every thread of the
+//   process. Registration is process-wide and does not require
 //   the registering thread to be initialised, because servers linked into
 //   this library register while it loads.
 #pragma once

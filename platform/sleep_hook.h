@@ -2,7 +2,7 @@
 // provides it, so that tests of retry loops do not wait.
 #pragma once
 
-#include "platform/base_types.h"
+#include "platform/windows_api.h"
 
 // While a hook is set, Sleep(ms) calls hook(ms) instead of waiting. A null
 // hook restores real waiting. The hook is process-wide.
