@@ -2,6 +2,11 @@
 
 #include "server/files/file_error.h"
 #include "server/files/utf8.h"
+#include "server/files/xstring_escape.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 namespace sheetwright::files {
 
@@ -59,6 +64,7 @@ void ReadSharedStrings(XmlScanner& scanner, engine::StringPool& pool, std::vecto
           inT = false;
         } else if (siDepth >= 0 && scanner.depth() == siDepth) {
           siDepth = -1;
+          DecodeEscapedCharacters(text);
           wide.clear();
           AppendUtf8AsWide(text, wide);
           ids.push_back(pool.Intern(wide));
@@ -77,7 +83,9 @@ void AppendXmlEscaped(std::string_view utf8, std::string& out) {
     unsigned char c = static_cast<unsigned char>(utf8[i]);
     const char* rep = nullptr;
     char buf[8];
-    switch (c) {
+    // A literal "_xHHHH_" would read back as an escape: its underscore is escaped.
+    if (c == '_' && StartsEscapeSequence(utf8, i)) rep = "_x005F_";
+    if (!rep) switch (c) {
       case '&': rep = "&amp;"; break;
       case '<': rep = "&lt;"; break;
       case '>': rep = "&gt;"; break;

@@ -8,6 +8,7 @@
 #include "server/files/formula_shift.h"
 #include "server/files/serial_date.h"
 #include "server/files/utf8.h"
+#include "server/files/xstring_escape.h"
 
 namespace sheetwright::files {
 
@@ -364,8 +365,9 @@ void WorksheetReader::CommitCell() {
     cell.type = CellType::Text;
     cell.text = book_.sstIds[static_cast<size_t>(index)];
   } else if (type == "str" || type == "inlineStr") {
+    DecodeEscapedCharacters(cell_.value);
     cell.type = CellType::Text;
-    cell.text = Intern(v);
+    cell.text = Intern(cell_.value);
   } else if (type == "b") {
     std::string_view b = Trim(v);
     cell.type = CellType::Boolean;

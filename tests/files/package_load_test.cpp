@@ -74,6 +74,7 @@ TEST(PackageLoad, CellKindsAndCachedFormulaValues) {
       {"rich text reduced to its text", 1, 2, CellType::Text, L"bold and plain", 0, L""},
       {"phonetic run left out", 1, 3, CellType::Text, L"ruby", 0, L""},
       {"inline string with references", 1, 4, CellType::Text, L"inline & <text> \u263A", 0, L""},
+      {"escaped control character and escaped underscore", 1, 5, CellType::Text, L"bell\a and _x0041_", 0, L""},
       {"number formula keeps cached value", 2, 2, CellType::Number, L"", 20, L"A2*2"},
       {"string formula result", 2, 3, CellType::Text, L"x10", 0, L"\"x\"&A2"},
       {"shared formula master", 3, 2, CellType::Number, L"", 11, L"A3+$A$2"},

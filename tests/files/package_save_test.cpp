@@ -131,6 +131,7 @@ TEST_F(PackageSave, DeletedColumnsMoveWidthsAndMerges) {
 TEST_F(PackageSave, NewTextAppendedToSharedStringsKeepsRichEntries) {
   std::string path = LoadCopy("cell_kinds.xlsx");
   SetText(*book_.sheets[0], 8, 1, L"  padded & new  ");
+  SetText(*book_.sheets[0], 8, 2, L"tab\u0001 and _x0041_");
   MustSave(book_);
   std::set<std::string> facts = Dump(path);
   ExpectFacts(facts, {"cell Sheet1!A8 s   padded & new  ", "cell Sheet1!B1 s bold and plain", "cell Sheet1!A1 s plain",
@@ -142,6 +143,8 @@ TEST_F(PackageSave, NewTextAppendedToSharedStringsKeepsRichEntries) {
   EXPECT_DOUBLE_EQ(s.Find(2, 2)->number, 20) << "cached formula value kept";
   EXPECT_EQ(s.Find(2, 5)->error, engine::ErrorValue::Div0);
   EXPECT_EQ(again.strings.Text(s.Find(8, 1)->text), L"  padded & new  ");
+  EXPECT_EQ(again.strings.Text(s.Find(8, 2)->text), L"tab\u0001 and _x0041_");
+  EXPECT_EQ(again.strings.Text(s.Find(1, 5)->text), L"bell\a and _x0041_");
 }
 
 TEST_F(PackageSave, DerivedStyleAppendedToCellFormats) {

@@ -122,13 +122,15 @@ def sheet(body, head=""):
 
 def write_cell_kinds(path):
     """Cached formula values, shared formulas, inline and rich strings, errors."""
-    sst = ('<?xml version="1.0" encoding="UTF-8"?><sst xmlns="%s" count="3" uniqueCount="3">'
+    sst = ('<?xml version="1.0" encoding="UTF-8"?><sst xmlns="%s" count="4" uniqueCount="4">'
            '<si><t>plain</t></si>'
            '<si><r><rPr><b/></rPr><t>bold </t></r><r><t xml:space="preserve">and plain</t></r></si>'
            '<si><t>ruby</t><rPh sb="0" eb="1"><t>RUBY</t></rPh></si>'
+           '<si><t>bell_x0007_ and _x005F_x0041_</t></si>'
            '</sst>' % MAIN_NS)
     body = ('<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c><c r="C1" t="s"><v>2</v></c>'
-            '<c r="D1" t="inlineStr"><is><t>inline &amp; &lt;text&gt; &#x263A;</t></is></c></row>'
+            '<c r="D1" t="inlineStr"><is><t>inline &amp; &lt;text&gt; &#x263A;</t></is></c>'
+            '<c r="E1" t="s"><v>3</v></c></row>'
             '<row r="2"><c r="A2"><v>10</v></c><c r="B2"><f>A2*2</f><v>20</v></c>'
             '<c r="C2" t="str"><f>"x"&amp;A2</f><v>x10</v></c><c r="D2" t="b"><f>A2&gt;5</f><v>1</v></c>'
             '<c r="E2" t="e"><f>1/0</f><v>#DIV/0!</v></c><c r="F2" t="e"><v>#N/A</v></c></row>'
