@@ -37,26 +37,70 @@ LiveHandles& Handles() {
   return *handles;
 }
 
-// '*' matches any run, '?' one character; letters match without regard to case.
-bool MatchesPattern(std::wstring_view name, std::wstring_view pattern) {
-  size_t n = 0, p = 0, starP = std::wstring_view::npos, starN = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == L'*') {
-      starP = p++;
-      starN = n;
-    } else if (p < pattern.size() &&
-               (pattern[p] == L'?' || FoldCaseChar(pattern[p]) == FoldCaseChar(name[n]))) {
-      ++p;
-      ++n;
-    } else if (starP != std::wstring_view::npos) {
-      p = starP + 1;
-      n = ++starN;
-    } else {
-      return false;
+// Wildcard matching with the MS-DOS rules FindFirstFileW applies: "*.*" is
+// "*"; a '?' matches one character, or nothing where the name has a '.' or
+// has ended (so "log.?" matches "log"); a '.' before '?' or '*' or at the
+// end also matches the end of the name (so "log.*" matches "log"); a '*'
+// before a '.' stops at the name's last '.' (so "*." matches names without
+// an extension). Letters match without regard to case.
+enum class Token { kLiteral, kStar, kDosQuestion, kDosDot, kDosStar };
+
+struct PatternChar {
+  Token token;
+  wchar_t c;
+};
+
+std::vector<PatternChar> CompilePattern(std::wstring_view pattern) {
+  if (pattern == L"*.*") pattern = L"*";
+  std::vector<PatternChar> compiled;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    const wchar_t c = pattern[i];
+    const wchar_t next = i + 1 < pattern.size() ? pattern[i + 1] : L'\0';
+    Token token = Token::kLiteral;
+    if (c == L'*') token = next == L'.' ? Token::kDosStar : Token::kStar;
+    else if (c == L'?') token = Token::kDosQuestion;
+    else if (c == L'.' && (next == L'?' || next == L'*' || next == L'\0')) token = Token::kDosDot;
+    compiled.push_back({token, FoldCaseChar(c)});
+  }
+  return compiled;
+}
+
+bool Matches(const std::vector<PatternChar>& pattern, size_t p, std::wstring_view name, size_t n, size_t lastDot) {
+  for (; p < pattern.size(); ++p) {
+    const PatternChar& at = pattern[p];
+    switch (at.token) {
+      case Token::kStar:
+        for (size_t k = name.size() + 1; k-- > n;) {
+          if (Matches(pattern, p + 1, name, k, lastDot)) return true;
+        }
+        return false;
+      case Token::kDosStar: {
+        const size_t limit = lastDot == std::wstring_view::npos ? name.size() : std::max(lastDot, n);
+        for (size_t k = limit + 1; k-- > n;) {
+          if (Matches(pattern, p + 1, name, k, lastDot)) return true;
+        }
+        return false;
+      }
+      case Token::kDosQuestion:
+        if (n < name.size() && name[n] != L'.') ++n;
+        break;
+      case Token::kDosDot:
+        if (n < name.size()) {
+          if (name[n] != L'.') return false;
+          ++n;
+        }
+        break;
+      case Token::kLiteral:
+        if (n == name.size() || FoldCaseChar(name[n]) != at.c) return false;
+        ++n;
+        break;
     }
   }
-  while (p < pattern.size() && pattern[p] == L'*') ++p;
-  return p == pattern.size();
+  return n == name.size();
+}
+
+bool MatchesPattern(std::wstring_view name, const std::vector<PatternChar>& pattern) {
+  return Matches(pattern, 0, name, 0, name.rfind(L'.'));
 }
 
 FILETIME FileTimeFrom(const struct timespec& time) {
@@ -98,12 +142,12 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
   const std::string native = NativePath(lpFileName);
   const size_t slash = native.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
-  std::wstring pattern = Utf8ToWide(slash == std::string::npos ? native : native.substr(slash + 1));
-  if (pattern.empty()) {
+  const std::wstring patternText = Utf8ToWide(slash == std::string::npos ? native : native.substr(slash + 1));
+  if (patternText.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  if (pattern == L"*.*") pattern = L"*";
+  const std::vector<PatternChar> pattern = CompilePattern(patternText);
 
   DIR* directory = opendir(folder.c_str());
   if (!directory) {

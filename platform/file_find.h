@@ -4,8 +4,9 @@
 // UTF-8. Failures return the Windows failure value and set the thread's last
 // error (ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED, ...).
 // FindFirstFileW matches '*' (any run) and '?' (one character) in the last
-// path component only, without regard to case as on Windows; "." and ".."
-// are listed when the pattern matches them.
+// path component only, without regard to case and with the MS-DOS rules of
+// Windows ("name.*" also lists "name", "*." lists names without an
+// extension); "." and ".." are listed when the pattern matches them.
 #pragma once
 
 #include "platform/base_types.h"

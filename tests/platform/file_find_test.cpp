@@ -46,15 +46,23 @@ class FileFindTest : public testing::Test {
   fs::path folder_;
 };
 
-TEST_F(FileFindTest, WildcardsMatchTheLastComponentWithoutRegardToCase) {
+TEST_F(FileFindTest, WildcardsFollowTheDosRulesWithoutRegardToCase) {
   using Names = std::vector<std::wstring>;
   const struct Case {
     const wchar_t* pattern;
     Names names;
   } kCases[] = {
-      {L"Norvix.Sheetwright.log.*",
-       Names{L"Norvix.Sheetwright.log.1", L"Norvix.Sheetwright.log.12", L"Norvix.Sheetwright.log.2"}},
-      {L"Norvix.Sheetwright.log.?", Names{L"Norvix.Sheetwright.log.1", L"Norvix.Sheetwright.log.2"}},
+      // ".*" and ".?" at the end also match the name without the dot.
+      {L"Norvix.Sheetwright.log.*", Names{L"Norvix.Sheetwright.log", L"Norvix.Sheetwright.log.1",
+                                          L"Norvix.Sheetwright.log.12", L"Norvix.Sheetwright.log.2"}},
+      {L"Norvix.Sheetwright.log.?",
+       Names{L"Norvix.Sheetwright.log", L"Norvix.Sheetwright.log.1", L"Norvix.Sheetwright.log.2"}},
+      {L"Norvix.Sheetwright.log.??", Names{L"Norvix.Sheetwright.log", L"Norvix.Sheetwright.log.1",
+                                           L"Norvix.Sheetwright.log.12", L"Norvix.Sheetwright.log.2"}},
+      {L"Norvix.Sheetwright.log.1?", Names{L"Norvix.Sheetwright.log.1", L"Norvix.Sheetwright.log.12"}},
+      {L"*.", Names{L".", L"..", L"sub"}},
+      {L"*.log", Names{L"Norvix.Sheetwright.log"}},
+      {L"o?her.txt", Names{L"other.txt"}},
       {L"Norvix.Sheetwright.log", Names{L"Norvix.Sheetwright.log"}},
       {L"*.txt", Names{L"b.TXT", L"other.txt"}},
       {L"NORVIX*.LOG", Names{L"Norvix.Sheetwright.log"}},
