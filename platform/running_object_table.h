@@ -1,7 +1,9 @@
 // Monikers, bind contexts and the Running Object Table.
-// - One table per process (GetRunningObjectTable). Register keeps a reference
-//   on the object and on the moniker until Revoke returns them; entries are
-//   matched with IMoniker::IsEqual.
+// - One table per process (GetRunningObjectTable), usable from any thread,
+//   initialised or not. Register keeps a reference on the object and on the
+//   moniker until Revoke returns them, whatever the flags; entries are
+//   matched with IMoniker::IsEqual. Entries left at process exit are not
+//   released.
 // - EnumRunning gives a snapshot: the enumerator holds its own references on
 //   the monikers registered when it was made; Next hands out AddRef'd
 //   monikers and S_FALSE once fewer than asked were left.

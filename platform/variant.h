@@ -4,7 +4,12 @@
 // VariantCopy deep-copies BSTRs and arrays and AddRefs interfaces.
 // VariantChangeType(Ex): on failure the destination is left unchanged; the
 // destination may be the source. Text follows the en-US locale ('.' decimal
-// point, M/D/YYYY dates) whatever lcid is passed.
+// point, M/D/YYYY dates) whatever lcid is passed. Supported: every automation
+// scalar to and from VT_BSTR, VT_BOOL and the numeric types (range errors give
+// DISP_E_OVERFLOW), VT_DISPATCH read through its DISPID_VALUE property,
+// VT_UNKNOWN <-> VT_DISPATCH by QueryInterface. VT_NULL, VT_ERROR and arrays
+// convert to nothing else (DISP_E_TYPEMISMATCH); VT_DECIMAL is a source only
+// (E_NOTIMPL as a target).
 #pragma once
 
 #include "platform/variant_types.h"
