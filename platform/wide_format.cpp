@@ -37,7 +37,7 @@ class BoundedWriter {
   bool truncated_ = false;
 };
 
-struct Spec {
+struct Directive {
   bool left = false;
   bool zero = false;
   bool alternate = false;
@@ -47,19 +47,19 @@ struct Spec {
   bool narrowText = false;  // %hs, %S, %hc, %C
 };
 
-void Pad(BoundedWriter& out, const Spec& spec, int length, bool before) {
-  if (spec.width > length && spec.left != before) out.Repeat(L' ', spec.width - length);
+void Pad(BoundedWriter& out, const Directive& directive, int length, bool before) {
+  if (directive.width > length && directive.left != before) out.Repeat(L' ', directive.width - length);
 }
 
-void PutText(BoundedWriter& out, const Spec& spec, const std::wstring& text) {
+void PutText(BoundedWriter& out, const Directive& directive, const std::wstring& text) {
   int length = static_cast<int>(text.size());
-  if (spec.precision >= 0 && spec.precision < length) length = spec.precision;
-  Pad(out, spec, length, true);
+  if (directive.precision >= 0 && directive.precision < length) length = directive.precision;
+  Pad(out, directive, length, true);
   for (int i = 0; i < length; ++i) out.Put(text[static_cast<size_t>(i)]);
-  Pad(out, spec, length, false);
+  Pad(out, directive, length, false);
 }
 
-void PutInteger(BoundedWriter& out, const Spec& spec, unsigned long long magnitude, bool negative, unsigned base,
+void PutInteger(BoundedWriter& out, const Directive& directive, unsigned long long magnitude, bool negative, unsigned base,
                 bool upper) {
   const char* digitsOf = upper ? "0123456789ABCDEF" : "0123456789abcdef";
   std::wstring digits;
@@ -67,22 +67,22 @@ void PutInteger(BoundedWriter& out, const Spec& spec, unsigned long long magnitu
     digits.insert(digits.begin(), static_cast<wchar_t>(digitsOf[magnitude % base]));
     magnitude /= base;
   } while (magnitude != 0);
-  if (spec.precision >= 0 && static_cast<int>(digits.size()) < spec.precision) {
-    digits.insert(0, static_cast<size_t>(spec.precision) - digits.size(), L'0');
+  if (directive.precision >= 0 && static_cast<int>(digits.size()) < directive.precision) {
+    digits.insert(0, static_cast<size_t>(directive.precision) - digits.size(), L'0');
   }
   std::wstring prefix = negative ? L"-" : L"";
-  if (spec.alternate && base == 16) prefix += upper ? L"0X" : L"0x";
+  if (directive.alternate && base == 16) prefix += upper ? L"0X" : L"0x";
   const int length = static_cast<int>(prefix.size() + digits.size());
-  if (spec.zero && !spec.left && spec.precision < 0) {
+  if (directive.zero && !directive.left && directive.precision < 0) {
     for (wchar_t c : prefix) out.Put(c);
-    if (spec.width > length) out.Repeat(L'0', spec.width - length);
+    if (directive.width > length) out.Repeat(L'0', directive.width - length);
     for (wchar_t c : digits) out.Put(c);
     return;
   }
-  Pad(out, spec, length, true);
+  Pad(out, directive, length, true);
   for (wchar_t c : prefix) out.Put(c);
   for (wchar_t c : digits) out.Put(c);
-  Pad(out, spec, length, false);
+  Pad(out, directive, length, false);
 }
 
 int Number(LPCWSTR& at) {
@@ -106,29 +106,29 @@ void Format(BoundedWriter& out, LPCWSTR format, va_list args) {
       out.Put(*at++);
       continue;
     }
-    Spec spec;
+    Directive directive;
     for (;; ++at) {
-      if (*at == L'-') spec.left = true;
-      else if (*at == L'0') spec.zero = true;
-      else if (*at == L'#') spec.alternate = true;
+      if (*at == L'-') directive.left = true;
+      else if (*at == L'0') directive.zero = true;
+      else if (*at == L'#') directive.alternate = true;
       else break;
     }
-    spec.width = Number(at);
+    directive.width = Number(at);
     if (*at == L'.') {
       ++at;
-      spec.precision = Number(at);
+      directive.precision = Number(at);
     }
     if (*at == L'l') {
-      spec.size = Spec::kLong;
+      directive.size = Directive::kLong;
       ++at;
     } else if (*at == L'h') {
-      spec.size = Spec::kShort;
-      spec.narrowText = true;
+      directive.size = Directive::kShort;
+      directive.narrowText = true;
       ++at;
     } else if (*at == L'w') {
       ++at;
     } else if (at[0] == L'I' && at[1] == L'6' && at[2] == L'4') {
-      spec.size = Spec::kWide64;
+      directive.size = Directive::kWide64;
       at += 3;
     }
     const wchar_t type = *at;
@@ -136,51 +136,51 @@ void Format(BoundedWriter& out, LPCWSTR format, va_list args) {
     ++at;
     switch (type) {
       case L'C':
-        spec.narrowText = spec.size != Spec::kLong;
+        directive.narrowText = directive.size != Directive::kLong;
         [[fallthrough]];
       case L'c': {
         const int value = va_arg(args, int);
-        wchar_t c = spec.narrowText ? static_cast<wchar_t>(static_cast<unsigned char>(value)) : static_cast<wchar_t>(value);
-        PutText(out, spec, std::wstring(1, c));
+        wchar_t c = directive.narrowText ? static_cast<wchar_t>(static_cast<unsigned char>(value)) : static_cast<wchar_t>(value);
+        PutText(out, directive, std::wstring(1, c));
         break;
       }
       case L'S':
-        spec.narrowText = spec.size != Spec::kLong;
+        directive.narrowText = directive.size != Directive::kLong;
         [[fallthrough]];
       case L's': {
-        if (spec.narrowText) {
+        if (directive.narrowText) {
           const char* text = va_arg(args, const char*);
-          PutText(out, spec, text ? Utf8ToWide(text) : std::wstring(L"(null)"));
+          PutText(out, directive, text ? Utf8ToWide(text) : std::wstring(L"(null)"));
         } else {
           const wchar_t* text = va_arg(args, const wchar_t*);
-          PutText(out, spec, text ? std::wstring(text) : std::wstring(L"(null)"));
+          PutText(out, directive, text ? std::wstring(text) : std::wstring(L"(null)"));
         }
         break;
       }
       case L'd':
       case L'i': {
         long long value;
-        if (spec.size == Spec::kWide64) value = va_arg(args, long long);
-        else if (spec.size == Spec::kShort) value = static_cast<short>(va_arg(args, int));
+        if (directive.size == Directive::kWide64) value = va_arg(args, long long);
+        else if (directive.size == Directive::kShort) value = static_cast<short>(va_arg(args, int));
         else value = va_arg(args, int);
         const bool negative = value < 0;
         const unsigned long long magnitude =
             negative ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-        PutInteger(out, spec, magnitude, negative, 10, false);
+        PutInteger(out, directive, magnitude, negative, 10, false);
         break;
       }
       case L'u':
       case L'x':
       case L'X': {
         unsigned long long value;
-        if (spec.size == Spec::kWide64) value = va_arg(args, unsigned long long);
-        else if (spec.size == Spec::kShort) value = static_cast<unsigned short>(va_arg(args, unsigned));
+        if (directive.size == Directive::kWide64) value = va_arg(args, unsigned long long);
+        else if (directive.size == Directive::kShort) value = static_cast<unsigned short>(va_arg(args, unsigned));
         else value = va_arg(args, unsigned);
-        PutInteger(out, spec, value, false, type == L'u' ? 10 : 16, type == L'X');
+        PutInteger(out, directive, value, false, type == L'u' ? 10 : 16, type == L'X');
         break;
       }
       case L'p': {
-        Spec pointer = spec;
+        Directive pointer = directive;
         pointer.zero = true;
         pointer.width = static_cast<int>(2 * sizeof(void*));
         PutInteger(out, pointer, reinterpret_cast<uintptr_t>(va_arg(args, void*)), false, 16, true);
