@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <cstdlib>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -25,6 +27,13 @@ std::string Reason(int err) {
 }  // namespace
 
 AtomicFile::AtomicFile(const std::string& targetPath) : target_(targetPath) {
+  // Saving through a symbolic link writes the file it points to; renaming
+  // over the link itself would leave that file stale.
+  struct stat link;
+  if (::lstat(target_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    std::vector<char> resolved(PATH_MAX + 1);
+    if (::realpath(target_.c_str(), resolved.data())) target_ = resolved.data();
+  }
   size_t slash = target_.rfind('/');
   folder_ = slash == std::string::npos ? "." : (slash == 0 ? "/" : target_.substr(0, slash));
   std::string file = slash == std::string::npos ? target_ : target_.substr(slash + 1);
@@ -39,6 +48,9 @@ AtomicFile::AtomicFile(const std::string& targetPath) : target_(targetPath) {
       throw FileError("Cannot save '" + target_ + "': a folder with that name is in the way.");
     }
     mode = st.st_mode & 07777;
+    if (::access(target_.c_str(), W_OK) != 0 && errno != ENOENT) {
+      throw FileError("Cannot save '" + target_ + "': the file is read-only.");
+    }
   } else {
     mode_t mask = ::umask(0);
     ::umask(mask);

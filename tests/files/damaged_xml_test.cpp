@@ -57,7 +57,9 @@ TEST(DamagedXml, LoadEitherSucceedsOrFailsCleanly) {
       book.fullPath = WideFromUtf8(dir + "/resaved.xlsx");
       book.sheets[0]->Put(1, 1).type = engine::CellType::Boolean;
       FileStatus saved = SaveWorkbook(book);
-      if (!saved.ok()) EXPECT_FALSE(saved.description.empty());
+      if (!saved.ok()) {
+        EXPECT_FALSE(saved.description.empty());
+      }
     } else {
       ++refused;
       EXPECT_EQ(status.hr, DISP_E_EXCEPTION);

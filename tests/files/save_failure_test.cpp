@@ -66,6 +66,21 @@ TEST(SaveFailure, ReadOnlyFolderKeepsTheOriginal) {
   EXPECT_EQ(EntriesIn(dir), 1u);
 }
 
+TEST(SaveFailure, SaveThroughSymbolicLinkWritesTheLinkedFile) {
+  std::string dir = ScratchDir();
+  std::filesystem::create_directory(dir + "/real");
+  engine::Workbook book;
+  book.AddWorksheet(L"Sheet1").Put(1, 1).type = engine::CellType::Boolean;
+  book.fullPath = WideFromUtf8(dir + "/real/book.csv");
+  MustSave(book);
+  std::filesystem::create_symlink(dir + "/real/book.csv", dir + "/link.csv");
+  book.fullPath = WideFromUtf8(dir + "/link.csv");
+  book.sheets[0]->Put(1, 1).boolean = true;
+  MustSave(book);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link.csv"));
+  EXPECT_EQ(ReadFile(dir + "/real/book.csv"), "TRUE\r\n");
+}
+
 TEST(SaveFailure, SaveWithoutPathAsksForSaveAs) {
   engine::Workbook book;
   book.AddWorksheet(L"Sheet1");
