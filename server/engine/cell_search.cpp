@@ -49,39 +49,51 @@ std::optional<CellPosition> ScanByRows(const Sheet& sheet, const CellRect& area,
   return std::nullopt;
 }
 
-// By columns: walks the columns of the range in order; within a column the
-// rows are visited through each row record's binary search. Rows without
-// a cell in the column cost one search each, so this is used per column
-// only over rows that hold records.
+// The stored cells of a sheet in column order, rebuilt when the sheet
+// changed; chained searches by columns reuse it.
+struct ColumnIndex {
+  uint64_t sheetId = 0, version = 0;
+  std::vector<std::pair<int32_t, int32_t>> cells;  // (col, row), ascending
+};
+
+const std::vector<std::pair<int32_t, int32_t>>& ColumnOrder(const Sheet& sheet) {
+  thread_local ColumnIndex index;
+  if (index.sheetId != sheet.id() || index.version != sheet.version()) {
+    index.cells.clear();
+    const RowStore& rows = sheet.rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+      const RowRecord& record = rows.At(i);
+      const int32_t row = rows.RowAt(i);
+      for (uint16_t col : record.cols) index.cells.emplace_back(col, row);
+    }
+    std::sort(index.cells.begin(), index.cells.end());
+    index.sheetId = sheet.id();
+    index.version = sheet.version();
+  }
+  return index.cells;
+}
+
+// By columns: walks the column-ordered index between the two keys, skipping
+// cells outside the area's rows.
 std::optional<CellPosition> ScanByColumns(const Sheet& sheet, const CellRect& area, Key first, Key last,
                                           bool forward, const Accept& accept) {
   if (last < first) return std::nullopt;
-  const RowStore& rows = sheet.rows();
-  const size_t rowBegin = rows.LowerBound(area.r1);
-  const size_t rowEnd = rows.LowerBound(area.r2 + 1);
-  if (rowBegin == rowEnd) return std::nullopt;
-  // The columns that hold cells in the area, so empty columns cost nothing.
-  std::vector<int32_t> columns;
-  for (size_t i = rowBegin; i < rowEnd; ++i) {
-    const RowRecord& record = rows.At(i);
-    for (size_t k = Sheet::FirstAtOrAfter(record, std::max(first.major, area.c1));
-         k < record.cols.size() && record.cols[k] <= std::min(last.major, area.c2); ++k)
-      columns.push_back(record.cols[k]);
-  }
-  std::sort(columns.begin(), columns.end());
-  columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
-  if (!forward) std::reverse(columns.begin(), columns.end());
-  for (int32_t col : columns) {
-    const int32_t fromRow = col == first.major ? std::max(first.minor, area.r1) : area.r1;
-    const int32_t toRow = col == last.major ? std::min(last.minor, area.r2) : area.r2;
-    if (fromRow > toRow) continue;
-    const size_t a = rows.LowerBound(fromRow), b = rows.LowerBound(toRow + 1);
-    for (size_t n = 0; n < b - a; ++n) {
-      const size_t i = forward ? a + n : b - 1 - n;
-      const RowRecord& record = rows.At(i);
-      const ptrdiff_t k = record.IndexOf(col);
-      if (k >= 0 && accept(rows.RowAt(i), col, record.cells[size_t(k)])) return CellPosition{rows.RowAt(i), col};
-    }
+  const auto& order = ColumnOrder(sheet);
+  auto lo = std::lower_bound(order.begin(), order.end(), std::make_pair(first.major, first.minor));
+  auto hi = std::upper_bound(order.begin(), order.end(), std::make_pair(last.major, last.minor));
+  auto visit = [&](const std::pair<int32_t, int32_t>& entry) -> std::optional<CellPosition> {
+    const auto [col, row] = entry;
+    if (row < area.r1 || row > area.r2 || col < area.c1 || col > area.c2) return std::nullopt;
+    const Cell* cell = sheet.Find(row, col);
+    if (cell && accept(row, col, *cell)) return CellPosition{row, col};
+    return std::nullopt;
+  };
+  if (forward) {
+    for (auto it = lo; it != hi; ++it)
+      if (auto found = visit(*it)) return found;
+  } else {
+    for (auto it = hi; it != lo;)
+      if (auto found = visit(*--it)) return found;
   }
   return std::nullopt;
 }

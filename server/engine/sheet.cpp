@@ -1,9 +1,15 @@
 #include "server/engine/sheet.h"
 
 #include <algorithm>
+#include <atomic>
 #include <tuple>
 
 namespace sheetwright::engine {
+
+uint64_t Sheet::NextId() {
+  static std::atomic<uint64_t> next{1};
+  return next++;
+}
 
 size_t Sheet::FirstAtOrAfter(const RowRecord& record, int32_t col) {
   if (col <= 1) return 0;

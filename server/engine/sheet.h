@@ -114,6 +114,10 @@ class Sheet {
 
   // Low-level access for bulk readers (the value array, find).
   const RowStore& rows() const { return rows_; }
+  // Identifies this sheet's current contents: (id, version) changes with
+  // every change of cells or structure, and no two sheets share an id.
+  uint64_t id() const { return id_; }
+  uint64_t version() const { return version_; }
   static size_t FirstAtOrAfter(const RowRecord& record, int32_t col);
 
  private:
@@ -123,7 +127,9 @@ class Sheet {
   }
 
   RowStore rows_;
+  uint64_t id_ = NextId();
   uint64_t version_ = 0;
+  static uint64_t NextId();
   mutable uint64_t boundsVersion_ = ~uint64_t(0);
   mutable Bounds bounds_{1, 1, 1, 1};
 };
