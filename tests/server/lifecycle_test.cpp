@@ -134,6 +134,25 @@ TEST_F(LifecycleTest, SaveWritesTheFileAndCloseWithoutSaveDropsChanges) {
   EXPECT_EQ(Describe(Get(cell.get(), L"Value").value), L"BSTR:kept");
 }
 
+TEST_F(LifecycleTest, NewWorkbookNeedsSaveAsAndIsRegisteredUnderItsNewPath) {
+  Ref cell = RangeOf(L"B2");
+  ASSERT_EQ(Put(cell.get(), L"Value", Str(L"50%")).hr, S_OK);
+  Result save = Method(book_.get(), L"Save");
+  EXPECT_EQ(save.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(save.description, L"Save method of Workbook class failed");
+  EXPECT_TRUE(FindRunning(L"Book1"));
+  const std::wstring path = (dir_ / "new.xlsx").wstring();
+  ASSERT_EQ(Method(book_.get(), L"SaveAs", {Str(path, L"Filename")}).hr, S_OK);
+  EXPECT_FALSE(FindRunning(L"Book1"));
+  EXPECT_TRUE(FindRunning(path));
+  EXPECT_EQ(Describe(Get(book_.get(), L"Saved").value), L"BOOL:1");
+  ASSERT_EQ(Get(book_.get(), L"Close").hr, S_OK);
+  Ref reopened = Open(path);
+  Ref again = GetObject(GetObject(reopened.get(), L"ActiveSheet").get(), L"Range", {Str(L"B2")});
+  EXPECT_EQ(Describe(Get(again.get(), L"Value").value), L"R8:0.5");
+  EXPECT_EQ(Get(again.get(), L"Text").Text(), L"50%");
+}
+
 TEST_F(LifecycleTest, WorkbookCanBeRegisteredUnderAUrlToo) {
   const std::wstring path = WriteCsv("shared.csv", "1\n");
   Ref book = Open(path);
