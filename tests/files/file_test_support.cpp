@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "server/files/utf8.h"
 
@@ -51,10 +52,26 @@ const std::string& FixtureDir() {
 
 std::string Fixture(const std::string& name) { return FixtureDir() + "/" + name; }
 
+namespace {
+// Every scratch folder of this process, removed when the process ends.
+struct ScratchFolders {
+  std::vector<std::string> made;
+  ~ScratchFolders() {
+    std::error_code ec;
+    for (const std::string& dir : made) std::filesystem::remove_all(dir, ec);
+  }
+};
+ScratchFolders& Folders() {
+  static ScratchFolders folders;
+  return folders;
+}
+}  // namespace
+
 std::string ScratchDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "sw-files-XXXXXX").string();
   char* made = ::mkdtemp(pattern.data());
   if (!made) ADD_FAILURE() << "mkdtemp failed";
+  Folders().made.push_back(pattern);
   return pattern;
 }
 
