@@ -54,6 +54,13 @@ struct SpecialFormula {
   std::string attributes;  // raw, e.g. ` t="array" ref="A1:A3"`
 };
 
+// Cell attributes the engine does not model (cm, vm, ph ...): written back
+// while the cell still holds exactly what was loaded.
+struct KeptCellAttributes {
+  engine::Cell loaded;
+  std::string attributes;  // raw, e.g. ` cm="1"`
+};
+
 struct SheetFileData : engine::AttachedData {
   std::string part;          // e.g. "xl/worksheets/sheet1.xml"
   std::string relId;         // relationship id in the workbook part
@@ -74,6 +81,7 @@ struct SheetFileData : engine::AttachedData {
   std::vector<engine::CellRect> loadedSelection;
 
   std::map<std::pair<int32_t, int32_t>, SpecialFormula> specialFormulas;
+  std::map<std::pair<int32_t, int32_t>, KeptCellAttributes> keptCellAttributes;
 };
 
 }  // namespace sheetwright::files

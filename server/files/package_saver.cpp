@@ -342,7 +342,10 @@ void SavePackage(engine::Workbook& workbook, const std::string& path, const std:
     sd->loadedActiveRow = u.sheet->activeRow;
     sd->loadedActiveCol = u.sheet->activeCol;
     sd->loadedSelection = u.sheet->selection;
-    if (!u.sheet->edits.empty()) sd->specialFormulas.clear();
+    if (!u.sheet->edits.empty()) {
+      sd->specialFormulas.clear();
+      sd->keptCellAttributes.clear();
+    }
     u.sheet->edits.clear();
     u.sheet->modified = false;
     if (u.rewritten) {

@@ -34,6 +34,7 @@ struct PendingCell {
   std::string formulaRef;
   std::string formulaSi;
   std::string formulaAttributes;  // raw attributes of a special <f>
+  std::string otherAttributes;    // raw attributes of <c> besides r, s and t
 };
 
 struct SharedFormula {
@@ -69,6 +70,7 @@ class WorksheetReader {
   void StartCell(const XmlToken& t);
   void StartFormula(const XmlToken& t);
   void CommitCell();
+  void StoreCell();
   uint32_t Intern(std::string_view utf8) {
     wide_.clear();
     AppendUtf8AsWide(utf8, wide_);
@@ -267,10 +269,18 @@ void WorksheetReader::StartCell(const XmlToken& t) {
   cell_.hasValue = false;
   cell_.hasFormula = false;
   cell_.formula.clear();
+  cell_.otherAttributes.clear();
   inCell_ = true;
   if (row_ == 0) Fail("a cell outside any row");
   for (const XmlAttribute& a : t.attributes) {
-    if (a.qname.size() != 1) continue;
+    if (a.qname.size() != 1 || (a.qname[0] != 'r' && a.qname[0] != 's' && a.qname[0] != 't')) {
+      cell_.otherAttributes += ' ';
+      cell_.otherAttributes.append(a.qname);
+      cell_.otherAttributes += "=\"";
+      cell_.otherAttributes.append(a.raw);
+      cell_.otherAttributes += '"';
+      continue;
+    }
     switch (a.qname[0]) {
       case 'r': {
         auto p = ParseCellRef(a.raw);
@@ -316,6 +326,15 @@ void WorksheetReader::StartFormula(const XmlToken& t) {
 
 void WorksheetReader::CommitCell() {
   inCell_ = inV_ = inF_ = inIs_ = inT_ = false;
+  StoreCell();
+  if (!cell_.otherAttributes.empty()) {
+    if (const Cell* stored = sheet_.Find(cell_.row, cell_.col)) {
+      data_.keptCellAttributes[{cell_.row, cell_.col}] = {*stored, cell_.otherAttributes};
+    }
+  }
+}
+
+void WorksheetReader::StoreCell() {
   std::string_view type = cell_.type;
   bool hasContent = cell_.hasValue || cell_.hasFormula;
   if (!hasContent && cell_.style == 0) return;

@@ -28,6 +28,11 @@ void AppendUnsigned(uint64_t value, std::string& out) {
   out.append(buf, r.ptr);
 }
 
+bool SameContent(const Cell& a, const Cell& b) {
+  return a.type == b.type && a.formula == b.formula && a.text == b.text && a.boolean == b.boolean &&
+         a.error == b.error && (a.number == b.number || (a.number != a.number && b.number != b.number));
+}
+
 class SheetDataWriter {
  public:
   SheetDataWriter(const engine::Sheet& sheet, const SheetFileData* data, const SheetWriteOptions& options,
@@ -77,6 +82,12 @@ class SheetDataWriter {
     AppendColumnLetters(col, out);
     AppendUnsigned(static_cast<uint64_t>(row), out);
     out += '"';
+    if (data_ && !data_->keptCellAttributes.empty() && sheet_.edits.empty()) {
+      auto kept = data_->keptCellAttributes.find({row, col});
+      if (kept != data_->keptCellAttributes.end() && SameContent(kept->second.loaded, cell)) {
+        out += kept->second.attributes;
+      }
+    }
     if (cell.style != 0 && cell.style < o_.styleCount) {
       out += " s=\"";
       AppendUnsigned(cell.style, out);
@@ -112,7 +123,7 @@ class SheetDataWriter {
     out += '>';
     if (hasFormula) {
       out += fOpen_;
-      if (data_ && o_.workbook.sheets.size() > 0 && sheet_.edits.empty()) {
+      if (data_ && sheet_.edits.empty()) {
         auto it = data_->specialFormulas.find({row, col});
         if (it != data_->specialFormulas.end() && it->second.formula == cell.formula) out += it->second.attributes;
       }

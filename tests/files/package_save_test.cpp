@@ -147,6 +147,25 @@ TEST_F(PackageSave, NewTextAppendedToSharedStringsKeepsRichEntries) {
   EXPECT_EQ(again.strings.Text(s.Find(1, 5)->text), L"bell\a and _x0041_");
 }
 
+TEST_F(PackageSave, ArrayFormulaAndCellMetadataSurviveSave) {
+  std::string path = LoadCopy("cell_kinds.xlsx");
+  SetText(*book_.sheets[0], 9, 1, L"elsewhere");
+  MustSave(book_);
+  ZipReader saved(path, "saved");
+  std::string sheet = saved.ReadAll(*saved.Find("xl/worksheets/sheet1.xml"));
+  EXPECT_NE(sheet.find("<c r=\"C3\" cm=\"1\"><f t=\"array\" ref=\"C3:C4\">A3:A4*2</f><v>2</v></c>"), std::string::npos)
+      << sheet;
+  // Once the cell holds something else, the attributes that described the old content go.
+  engine::Cell& cell = book_.sheets[0]->Put(3, 3);
+  cell.ClearContent();
+  cell.type = CellType::Number;
+  cell.number = 5;
+  MustSave(book_);
+  ZipReader again(path, "again");
+  sheet = again.ReadAll(*again.Find("xl/worksheets/sheet1.xml"));
+  EXPECT_NE(sheet.find("<c r=\"C3\"><v>5</v></c>"), std::string::npos) << sheet;
+}
+
 TEST_F(PackageSave, DerivedStyleAppendedToCellFormats) {
   std::string path = LoadCopy("kept_features.xlsx");
   engine::Cell& cell = book_.sheets[0]->Put(10, 2);

@@ -134,7 +134,8 @@ def write_cell_kinds(path):
             '<row r="2"><c r="A2"><v>10</v></c><c r="B2"><f>A2*2</f><v>20</v></c>'
             '<c r="C2" t="str"><f>"x"&amp;A2</f><v>x10</v></c><c r="D2" t="b"><f>A2&gt;5</f><v>1</v></c>'
             '<c r="E2" t="e"><f>1/0</f><v>#DIV/0!</v></c><c r="F2" t="e"><v>#N/A</v></c></row>'
-            '<row r="3"><c r="A3"><v>1</v></c><c r="B3"><f t="shared" ref="B3:B5" si="0">A3+$A$2</f><v>11</v></c></row>'
+            '<row r="3"><c r="A3"><v>1</v></c><c r="B3"><f t="shared" ref="B3:B5" si="0">A3+$A$2</f><v>11</v></c>'
+            '<c r="C3" cm="1"><f t="array" ref="C3:C4">A3:A4*2</f><v>2</v></c></row>'
             '<row r="4"><c r="A4"><v>2</v></c><c r="B4"><f t="shared" si="0"/><v>12</v></c></row>'
             '<row r="5" ht="25" customHeight="1"><c r="A5"><v>3</v></c><c r="B5"><f t="shared" si="0"/><v>13</v></c></row>'
             '<row r="6"><c r="A6" t="d"><v>2020-01-02T12:00:00</v></c><c r="B6" s="0"/></row>')
