@@ -125,6 +125,118 @@ class CExcelCom : public ExcelBase {
   // returns 0.
   int AnswerNotAvailable(const wchar_t* operation, const wchar_t* message);
 
+  // ---- Calls without arguments ---------------------------------------------
+  // A get of `member` on `target` (null gives the empty result): the value,
+  // owned by the caller, or VT_EMPTY when the call failed.
+  VARIANT InvokeGet(IDispatch* target, const wchar_t* member);
+  // A call of `member` as `kind` without arguments whose result is dropped.
+  // 1 on success, 0 on failure or for a null target.
+  int InvokeMethod(IDispatch* target, const wchar_t* member, WORD kind);
+
+  // ---- Worksheet addressing (the current worksheet of the session) ---------
+  // Range results hold VT_DISPATCH owned by the caller; address results hold
+  // a VT_BSTR owned by the caller; both are VT_EMPTY on failure. Texts are
+  // new arrays freed by the caller with delete[]. None sets an error code.
+
+  // "Activate" on the workbook (the active cell is the workbook's).
+  void ActivateWorkBook();
+  // The sheet's row and column capacity; 0 without a sheet or on failure.
+  LONG GetWorkSheetTotalRowsCount();
+  LONG GetWorkSheetTotalColumnsCount();
+  VARIANT GetWorkSheetAllCellRangeDispatcher();
+  // "Cells" with RowIndex and ColumnIndex.
+  VARIANT GetWorkSheetSpecificCellDispatcher(LONG row, LONG column);
+  // `from`:`to`; through "Rows" when `from` starts with a digit ("3" to "5"
+  // names whole rows), else through "Range".
+  VARIANT GetWorkSheetRanges(const wchar_t* from, const wchar_t* to);
+  VARIANT GetWorkSheetUsedRangeDispatcher();
+  // Absolute A1 address of the last used cell, such as $D$20.
+  VARIANT GetLastCellAddress();
+  // Completes a corner that names only a column ("$D") or only a row ("$20")
+  // with the used range's row or column count.
+  VARIANT ExtractRange(IDispatch* usedRange, std::wstring address);
+  // "Range" of an A1 address (one cell or a block).
+  VARIANT GetSpecifiedCellDispatcher(const wchar_t* address);
+  // Absolute A1 address of GetSpecifiedCellDispatcher's range.
+  VARIANT GetSpecifiedCellAddress(const wchar_t* address);
+  // The cell's value as text; empty text for an empty cell; null for an
+  // error value or a value whose payload is zero (0, FALSE).
+  wchar_t* GetCellValueByRowCol(LONG row, LONG column);
+  // The active cell's value as text; null for empty text.
+  wchar_t* GetActiveCellStringValue();
+  VARIANT GetActiveCellDispatcher();
+  VARIANT GetActiveCellAddress();
+  // Option 0: $A$1; 1: the last cell; 2: the active cell; 3: `address`;
+  // other: empty. Absolute A1 addresses.
+  VARIANT GetCellAddressFromOption(int option, const wchar_t* address);
+  // Option 0: the active cell; 1: the range of `address`; other: empty.
+  VARIANT GetCellOptionDispatcher(int option, const wchar_t* address);
+  // Worksheet row and column numbers of the used range's corners; all four
+  // stay 1 and the result is 0 when the used range cannot be read.
+  int GetWorkSheetUsedRangeData(LONG& startRow, LONG& endRow, LONG& startColumn,
+                                LONG& endColumn);
+  // Rebuilds the column-title map from row 1; empty without a header or
+  // when the used range starts below row 1.
+  void PrepareColumnTitleMap(bool hasHeader);
+
+  // ---- Connecting and letting go --------------------------------------------
+  int InitOLE();
+  // Creates a new application into m_application; 1 when there is one.
+  int InitExcelEx();
+  int ValidateExcelFile(const wchar_t* filePath);
+  // Looks for the workbook among the running objects; fills m_workbook and
+  // m_application when found. Always 1: the caller looks at the fields.
+  int GetAllRunningExcelInstance(const wchar_t* filePath);
+  // The universal (UNC) form of a path on a network drive, else the path.
+  std::wstring GetUNCPath(const wchar_t* filePath);
+  // The last path component: the text after the last backslash (else after
+  // the last "/"); empty when there is neither.
+  std::wstring GetWorkSheetNameFromPath(const std::wstring& path);
+  // 1 when the file names of `path` and `url` match after unescaping and
+  // lower-casing.
+  int IsWorkSheetFoundInURL(const std::wstring& path, const std::wstring& url);
+  // The sheet named `sheetName` in the workbook's `collection` ("Sheets" or
+  // "Worksheets"), or its active sheet for an empty name; null on failure.
+  IDispatch* LookUpSheet(const wchar_t* collection, const wchar_t* sheetName,
+                         const wchar_t* label);
+  void ActivateConnectedSheet(const wchar_t* label);
+  // Sets the connect failure code (when `result` is 0), builds the response.
+  int FinishConnecting(const wchar_t* label, int result);
+  // Releases the worksheet, workbook and application references.
+  void ReleaseConnection();
+  // Saves the workbook when `saveChanges` is non-zero; 0 without a workbook.
+  int Save(int saveChanges);
+  int CloseWorkBook();
+  // "Quit" on the application.
+  void ReleaseExcel();
+  // Releases the connection, uninitialises COM, builds the response.
+  int LetGoOfExcel(const wchar_t* label, int result);
+
+  // ---- Single cell and go-to-cell -------------------------------------------
+  // Offsets for a step of `distance` in `direction` (0 left, 1 right, 2 up,
+  // 3 down; other: none).
+  void GetRowColumnOffset(int direction, int distance, LONG& rowOffset, LONG& columnOffset);
+  // Options 4-7: the first or last used cell of the active cell's row or
+  // column.
+  VARIANT GetRangeEndDispatcher(IDispatch* activeCell, int activeCellOption);
+  VARIANT GetCellDispatcherFromActiveOption(int activeCellOption);
+
+  // ---- Setting cells ---------------------------------------------------------
+  // 1 when the range's top-left cell lies in worksheet row 1.
+  int isRangeContainsInHeader(IDispatch* range);
+  // Puts `value` into "Value" of `target`, unless header protection refuses
+  // it (error code EXCEL_QUV_SETCELL_101). Does not build the response.
+  int SetDispatcherCellValue(IDispatch* target, const wchar_t* value);
+
+  // ---- Paging ------------------------------------------------------------------
+  // The cell text rule: empty for an error value, the number rule for a
+  // double, TRUE/FALSE for a Boolean, VariantChangeType text otherwise.
+  static void CellTextOf(const VARIANT& value, std::wstring& text);
+  // Replaces the paging snapshot with the values of `range` ("Value" with
+  // RangeValueDataType 10), cursor 0, counts from a value table. 0 (state
+  // left empty) when the values cannot be read or are missing.
+  int LoadPagingSnapshot(IDispatch* range);
+
   // The spreadsheet objects this session works on. References owned by the
   // session, released by the close operations (not by the destructor).
   IDispatch* m_application = nullptr;

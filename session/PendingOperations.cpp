@@ -12,37 +12,6 @@ int CExcelCom::AnswerNotAvailable(const wchar_t* operation, const wchar_t* messa
   return 0;
 }
 
-// Connecting steps: no COM runtime calls yet.
-std::wstring CExcelCom::GetMonikerDisplayName(IMoniker*, IBindCtx*) { return std::wstring(); }
-IUnknown* CExcelCom::GetTableUnknownObject(IRunningObjectTable*, IMoniker*) { return nullptr; }
-IDispatch* CExcelCom::GetWorkBookObjectFromUnknown(IUnknown*) { return nullptr; }
-HRESULT CExcelCom::GetCLSIDFromProgID(CLSID*) { return E_NOTIMPL; }
-IDispatch* CExcelCom::CreateApplicationInstance(const CLSID&, HRESULT* result) {
-  if (result != nullptr) *result = E_NOTIMPL;
-  return nullptr;
-}
-
-
-int CExcelCom::OpenExcel(const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int, int, int) {
-  return AnswerNotAvailable(L"OpenExcel", L"OpenExcel is not available yet");
-}
-
-int CExcelCom::CloseExcel(int) {
-  return AnswerNotAvailable(L"CloseExcel", L"CloseExcel is not available yet");
-}
-
-int CExcelCom::OpenExcelEx(const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int, int, int) {
-  return AnswerNotAvailable(L"OpenExcelEx", L"OpenExcelEx is not available yet");
-}
-
-int CExcelCom::CloseExcelEx(int) {
-  return AnswerNotAvailable(L"CloseExcelEx", L"CloseExcelEx is not available yet");
-}
-
-int CExcelCom::SetCellValue(int, const wchar_t*, const wchar_t*, const wchar_t*) {
-  return AnswerNotAvailable(L"SetCellValue", L"SetCellValue is not available yet");
-}
-
 int CExcelCom::DeleteCell(int, const wchar_t*, const wchar_t*, int) {
   return AnswerNotAvailable(L"DeleteCell", L"DeleteCell is not available yet");
 }
@@ -71,20 +40,8 @@ int CExcelCom::GetMultipleCellsEx(int, const wchar_t*, const wchar_t*, LONG, LON
   return AnswerNotAvailable(L"GetMultipleCellsEx", L"GetMultipleCellsEx is not available yet");
 }
 
-int CExcelCom::SwitchToSheet(int, int, const wchar_t*, int) {
-  return AnswerNotAvailable(L"SwitchToSheet", L"SwitchToSheet is not available yet");
-}
-
-int CExcelCom::GoToCell(int, const wchar_t*, const wchar_t*, int) {
-  return AnswerNotAvailable(L"GoToCell", L"GoToCell is not available yet");
-}
-
 int CExcelCom::GetSingleRowEx(const wchar_t*, const wchar_t*, LONG) {
   return AnswerNotAvailable(L"GetSingleRowEx", L"GetSingleRowEx is not available yet");
-}
-
-int CExcelCom::GetSingleCell(int, const wchar_t*) {
-  return AnswerNotAvailable(L"GetSingleCell", L"GetSingleCell is not available yet");
 }
 
 int CExcelCom::RemoveBlankRows(int, int, LONG, const wchar_t*, int, int, LONG, const wchar_t*) {
@@ -115,22 +72,6 @@ int CExcelCom::SelectCells(int, const wchar_t*, const wchar_t*) {
   return AnswerNotAvailable(L"SelectCells", L"SelectCells is not available yet");
 }
 
-int CExcelCom::RunMacro(const wchar_t*, const wchar_t*) {
-  return AnswerNotAvailable(L"RunMacro", L"RunMacro is not available yet");
-}
-
-int CExcelCom::GetWorkSheetData(int, const wchar_t*) {
-  return AnswerNotAvailable(L"GetWorkSheetData", L"GetWorkSheetData is not available yet");
-}
-
-int CExcelCom::AttachNewFileName(const wchar_t*) {
-  return AnswerNotAvailable(L"AttachNewFileName", L"AttachNewFileName is not available yet");
-}
-
-int CExcelCom::GetWorkSheetMoreData() {
-  return AnswerNotAvailable(L"GetWorkSheetMoreData", L"GetWorkSheetMoreData is not available yet");
-}
-
 int CExcelCom::GetLastCellAddressApi() {
   return AnswerNotAvailable(L"GetLastCellAddressApi", L"GetLastCellAddressApi is not available yet");
 }
@@ -139,6 +80,3 @@ int CExcelCom::GetUsedRange() {
   return AnswerNotAvailable(L"GetUsedRange", L"GetUsedRange is not available yet");
 }
 
-int CExcelCom::RemoveFilterFromWorksheet() {
-  return AnswerNotAvailable(L"RemoveFilterFromWorksheet", L"RemoveFilterFromWorksheet is not available yet");
-}

@@ -7,17 +7,46 @@
 #include <map>
 #include <string>
 
+#include "platform/windows_api.h"
+
 // A pending find and the position its paged results have reached
 // ("Find" starts it, "GetFindMoreDataResult" continues it).
 struct FindState {};
 
 // The row block that "GetSingleRow" walks through, kept between calls so the
 // next row number continues the walk.
-struct SingleRowCache {};
+struct SingleRowCache {
+  // Releases whatever the cache holds and empties it ("SwitchToSheet" calls
+  // it: the walk belongs to the previous sheet).
+  void Reset() {}
+};
 
-// A loaded snapshot of the sheet and the next row to deliver
-// ("GetWorksheetData" loads it, "GetMoreWorksheetData" pages through it).
-struct PagingState {};
+// A loaded snapshot of values and the next row to deliver ("GetWorksheetData"
+// and "GetMultipleCells" load it, "GetMoreWorksheetData" pages through it).
+//
+// Invariants between requests: either empty (snapshot VT_EMPTY, all counts
+// 0) or loaded with 0 < rowCursor < rowCount for a multi-cell snapshot, which
+// is a 2-D SAFEARRAY of VARIANT with lower bounds 1 (rows first). The state
+// owns the snapshot and releases it when the last row has been delivered,
+// when it is replaced, and when it is destroyed.
+struct PagingState {
+  VARIANT snapshot{};   // VT_EMPTY when nothing is loaded
+  int rowCursor = 0;    // snapshot rows already delivered
+  int rowCount = 0;     // rows of the snapshot
+  int columnCount = 0;  // columns of the snapshot
+
+  PagingState() { snapshot.vt = VT_EMPTY; }
+  PagingState(const PagingState&) = delete;
+  PagingState& operator=(const PagingState&) = delete;
+  ~PagingState() { Release(); }
+
+  // Releases the snapshot and empties the state.
+  void Release() {
+    VariantClear(&snapshot);
+    snapshot.vt = VT_EMPTY;
+    rowCursor = rowCount = columnCount = 0;
+  }
+};
 
 // Header texts of row 1 mapped to their column letters. A multimap: two
 // columns may carry the same title.

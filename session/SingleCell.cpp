@@ -1,0 +1,201 @@
+// One cell at a time: "GetSingleCell" reads the text of the active cell or of
+// a named cell and answers it as a table of one row with one column;
+// "GoToCell" selects a named cell or range, or a cell found from the active
+// cell (one step in a direction, or an end of its row or column).
+#include <memory>
+#include <string>
+
+#include "boundary/Log.h"
+#include "boundary/TextConversion.h"
+#include "session/CExcelCom.h"
+#include "session/SessionVariants.h"
+
+using session_variants::Empty;
+using session_variants::HoldsDispatch;
+
+namespace {
+
+const wchar_t kSingleCellError[] = L"EXCEL_QUV_GET_SINGLE_CELL_100";
+const wchar_t kSingleCellValueError[] = L"EXCEL_QUV_GET_SINGLE_CELL_101";
+
+struct DeleteTextArray {
+  void operator()(wchar_t* text) const { delete[] text; }
+};
+using OwnedText = std::unique_ptr<wchar_t, DeleteTextArray>;
+
+}  // namespace
+
+int CExcelCom::GetSingleCell(int option, const wchar_t* cellAddress) {
+  static const wchar_t kLabel[] = L"GetSingleCell";
+  WriteLog(kLabel, L"start");
+  m_response.Clear();
+  if (m_worksheet == nullptr) {
+    AddErrorCodeToResponse(kSingleCellError);
+    BuildResponseFromStatus(0);
+    WriteLog(kLabel, L"Could not find any active worksheet in the current session.");
+    return 0;
+  }
+
+  VARIANT cell = Empty();
+  OwnedText text;
+  if (option == 0) {
+    cell = GetActiveCellDispatcher();
+    if (!HoldsDispatch(cell)) {
+      AddErrorCodeToResponse(kSingleCellError);
+      WriteLog(kLabel, L"Unable to find range for the active cell");
+    } else {
+      text.reset(GetValuePropertyData(cell.pdispVal));
+      if (!text) {
+        AddErrorCodeToResponse(kSingleCellValueError);
+        WriteLog(kLabel, L"Unable to find active cell in the current sheet");
+      }
+    }
+  } else if (option == 1) {
+    cell = GetWorkSheetRanges(cellAddress, cellAddress);
+    if (!HoldsDispatch(cell)) {
+      AddErrorCodeToResponse(kSingleCellError);
+      WriteLog(kLabel, L"Unable to find range for the specific cell");
+    } else {
+      // An address naming several cells has no single text: the value read
+      // fails with its reason in the error message text, and the command
+      // fails instead of answering one of the cells.
+      text.reset(GetValuePropertyData(cell.pdispVal));
+      if (!text) {
+        AddErrorCodeToResponse(kSingleCellError);
+        WriteLog(kLabel, L"Unable to find specific cell in the current sheet");
+      }
+    }
+  } else {
+    if (IsLogEnabled()) {
+      WriteLog(kLabel, L"Invalid option for get single cell, option = " + std::to_wstring(option) + L" ");
+    }
+    AddErrorCodeToResponse(kSingleCellError);
+    BuildResponseFromStatus(0);
+    WriteLog(kLabel, L"end");
+    return 0;
+  }
+
+  ReleaseVariant(&cell);
+  int result = 0;
+  if (text) {
+    excel::TableResponse* table = m_response.mutable_tableresponse();
+    table->mutable_tablevariable()->add_rows()->add_columns(ConvertWStringTostring(text.get()));
+    excel::DefaultResponse* status = m_response.mutable_defaultresponse();
+    status->set_status(true);
+    status->set_errormessage(ConvertWStringTostring(m_errorMessage));
+    m_response.set_commandresponsetype(excel::CommandResponse::TABLE_RESPONSE);
+    result = 1;
+  } else {
+    BuildResponseFromStatus(0);
+  }
+  WriteLog(kLabel, L"end");
+  return result;
+}
+
+void CExcelCom::GetRowColumnOffset(int direction, int distance, LONG& rowOffset,
+                                   LONG& columnOffset) {
+  WriteLog(L"GetRowColumnOffset", L"Start");
+  rowOffset = 0;
+  columnOffset = 0;
+  switch (direction) {
+    case 0: columnOffset = -distance; break;
+    case 1: columnOffset = distance; break;
+    case 2: rowOffset = -distance; break;
+    case 3: rowOffset = distance; break;
+    default: break;
+  }
+}
+
+VARIANT CExcelCom::GetRangeEndDispatcher(IDispatch* activeCell, int activeCellOption) {
+  static const wchar_t kLabel[] = L"GetRangeEndDispatcher";
+  WriteLog(kLabel, L"Start");
+  if (activeCell == nullptr) return Empty();
+  VARIANT address = GetReferenceAddressFromDispatch(activeCell);
+  if (address.vt != VT_BSTR) {
+    WriteLog(kLabel, L"Empty reference address so return");
+    ReleaseVariant(&address);
+    return Empty();
+  }
+  LONG activeRow = 0, activeColumn = 0;
+  GetRowColIndexFromReferenceAddress(address.bstrVal, activeRow, activeColumn);
+  ReleaseVariant(&address);
+
+  LONG firstRow = 1, lastRow = 1, firstColumn = 1, lastColumn = 1;
+  GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn);
+  LONG row = activeRow, column = activeColumn;
+  switch (activeCellOption) {
+    case 4: column = 1; break;
+    case 5: column = lastColumn; break;
+    case 6: row = 1; break;
+    case 7: row = lastRow; break;
+    default: return Empty();
+  }
+  WriteLog(kLabel, L"Return cell Dispatcher");
+  return GetWorkSheetSpecificCellDispatcher(row, column);
+}
+
+VARIANT CExcelCom::GetCellDispatcherFromActiveOption(int activeCellOption) {
+  static const wchar_t kLabel[] = L"GetCellDispatcherFromActiveOption";
+  WriteLog(kLabel, L"Start");
+  VARIANT activeCell = GetActiveCellDispatcher();
+  if (!HoldsDispatch(activeCell)) {
+    ReleaseVariant(&activeCell);
+    return Empty();
+  }
+  VARIANT target = Empty();
+  if (activeCellOption >= 0 && activeCellOption <= 3) {
+    WriteLog(kLabel, L"Get Range dispatcher for Left right above and below");
+    LONG rowOffset = 0, columnOffset = 0;
+    GetRowColumnOffset(activeCellOption, 1, rowOffset, columnOffset);
+    target = GetRangeOffSetDispatcher(activeCell.pdispVal, rowOffset, columnOffset);
+    if (!HoldsDispatch(target)) {
+      // No cell beyond the sheet's edge: the active cell itself is the
+      // target, and its reference moves to the caller.
+      ReleaseVariant(&target);
+      target = activeCell;
+      activeCell = Empty();
+    }
+  } else if (activeCellOption >= 4 && activeCellOption <= 7) {
+    target = GetRangeEndDispatcher(activeCell.pdispVal, activeCellOption);
+  }
+  ReleaseVariant(&activeCell);
+  WriteLog(kLabel, L"End");
+  return target;
+}
+
+int CExcelCom::GoToCell(int cellOption, const wchar_t* cellFrom, const wchar_t* cellTo,
+                        int activeCellOption) {
+  static const wchar_t kLabel[] = L"GoToCell";
+  if (IsLogEnabled()) {
+    WriteLog(kLabel, L"cell option = " + std::to_wstring(cellOption) + L" cell from = " +
+                         (cellFrom != nullptr ? cellFrom : L"") + L" cell To = " +
+                         (cellTo != nullptr ? cellTo : L"") + L" active cell option = " +
+                         std::to_wstring(activeCellOption));
+  }
+  VARIANT target = Empty();
+  if (cellOption == 0) {
+    target = GetCellDispatcherFromActiveOption(activeCellOption);
+  } else if (cellOption == 1) {
+    ActivateWorkBook();
+    if (cellTo == nullptr || *cellTo == L'\0') {
+      target = GetSpecifiedCellDispatcher(cellFrom);
+    } else {
+      target = GetWorkSheetRanges(cellFrom, cellTo);
+    }
+  }
+
+  if (HoldsDispatch(target)) {
+    WriteLog(kLabel, L"Cell for select is found");
+    SelectRange(target.pdispVal);
+    ReleaseVariant(&target);
+    WriteLog(kLabel, L"End");
+    BuildResponseFromStatus(1);
+    return 1;
+  }
+  ReleaseVariant(&target);
+  AddErrorMessageToResponse(L"An unknown error occurred when executing the command");
+  AddErrorCodeToResponse(L"EXCEL_QUV_GOTOCELL_100");
+  WriteLog(kLabel, L"End");
+  BuildResponseFromStatus(0);
+  return 0;
+}

@@ -1,0 +1,148 @@
+"""Writes the workbooks the session tests drive, into the folder given as argv[1].
+
+Every workbook is small except the paging shapes, whose sizes sit exactly on
+the page limits (10,000 cells, 61,440 characters). Run with Debian's
+interpreter (/usr/bin/python3) so that python3-openpyxl is found.
+"""
+import datetime
+import os
+import sys
+
+from openpyxl import Workbook
+from openpyxl.chart import BarChart, Reference
+
+
+def save(wb, folder, name):
+    wb.save(os.path.join(folder, name))
+
+
+def values(folder):
+    """One value per row of column A on sheet "Values"; the test table
+    names the row and the text it expects. Sheets "Other" and "Third"
+    follow, so switching can be checked by name and by position."""
+    wb = Workbook()
+    ws = wb.active
+    ws.title = "Values"
+    rows = [
+        2.5,                                   # A1
+        1234,                                  # A2
+        0,                                     # A3
+        -0.5,                                  # A4
+        1e20,                                  # A5
+        0.0000012,                             # A6
+        True,                                  # A7
+        False,                                 # A8
+        "#DIV/0!",                             # A9: an error value
+        None,                                  # A10: empty
+        datetime.datetime(2024, 3, 15),        # A11
+        datetime.datetime(2024, 3, 15, 6, 0),  # A12
+        "Grüße, 東京 😀",                       # A13
+        "plain text",                          # A14
+        "#N/A",                                # A15: an error value
+        3.14159265358979,                      # A16
+    ]
+    for index, value in enumerate(rows, start=1):
+        ws.cell(row=index, column=1, value=value)
+    ws["B1"] = "b1"
+    ws["B2"] = "b2"
+    ws["C3"] = "c3"
+    other = wb.create_sheet("Other")
+    other["A1"] = "other-a1"
+    other["B2"] = "other-b2"
+    third = wb.create_sheet("Third")
+    third["A1"] = "third-a1"
+    save(wb, folder, "values.xlsx")
+
+
+def grid(folder):
+    """Each cell holds its own address, so reading the active cell tells
+    where the selection went. "Full" fills A1:F30; "Inner" fills B2:F30 and
+    leaves column A and row 1 empty."""
+    wb = Workbook()
+    full = wb.active
+    full.title = "Full"
+    inner = wb.create_sheet("Inner")
+    for row in range(1, 31):
+        for col in "ABCDEF":
+            full[f"{col}{row}"] = f"{col}{row}"
+            if row >= 2 and col != "A":
+                inner[f"{col}{row}"] = f"{col}{row}"
+    save(wb, folder, "grid.xlsx")
+
+
+def header(folder):
+    """Row 1 holds titles (one duplicated); rows 2-4 hold data."""
+    wb = Workbook()
+    ws = wb.active
+    ws.title = "People"
+    ws.append(["Name", "Age", "Name"])
+    ws.append(["Ann", 31, "A."])
+    ws.append(["Bob", 42, "B."])
+    ws.append(["Cy", 27, "C."])
+    second = wb.create_sheet("Below")
+    second["A2"] = "Title"
+    second["B2"] = "Other"
+    second["A3"] = "x"
+    save(wb, folder, "header.xlsx")
+
+
+def shapes(folder):
+    """Used ranges of particular shapes, one per sheet."""
+    wb = Workbook()
+    ws = wb.active
+    ws.title = "Empty"
+    wb.create_sheet("OnlyC3")["C3"] = "x"
+    wb.create_sheet("ZeroC3")["C3"] = 0
+    block = wb.create_sheet("BlockB2D4")
+    for row in range(2, 5):
+        for col in "BCD":
+            block[f"{col}{row}"] = f"{col}{row}"
+    mixed = wb.create_sheet("Mixed")
+    mixed.append([1, True, "#DIV/0!"])
+    mixed.append([None, False, "t"])
+    save(wb, folder, "shapes.xlsx")
+
+
+def paging(folder):
+    """Sheets whose sizes meet the page limits at known rows."""
+    wb = Workbook()
+    ws = wb.active
+    ws.title = "Cells3x5000"            # 3 columns: page 1 ends after row 3334
+    for row in range(1, 5001):
+        ws.append([row, row * 2, row * 3])
+    chars = wb.create_sheet("Chars1x20000")  # 10 characters a cell: 6144 rows a page
+    for row in range(1, 20001):
+        chars.append([f"{row:010d}"])
+    exact = wb.create_sheet("Exact2x5000")   # 10,000 cells exactly on the last row
+    for row in range(1, 5001):
+        exact.append([row, -row])
+    wide = wb.create_sheet("Wide12000")      # two rows of 12,000 cells
+    wide.append(list(range(1, 12001)))
+    wide.append(["w"] * 12000)
+    save(wb, folder, "paging.xlsx")
+
+
+def charts(folder):
+    """A chart sheet in position 2, between two worksheets."""
+    wb = Workbook()
+    data = wb.active
+    data.title = "Data"
+    data["A1"] = "data-a1"
+    data["A2"] = 5
+    data["A3"] = 7
+    chart = BarChart()
+    chart.add_data(Reference(data, min_col=1, min_row=2, max_row=3))
+    wb.create_chartsheet("Chart", 1).add_chart(chart)
+    wb.create_sheet("Second")["A1"] = "second-a1"
+    save(wb, folder, "charts.xlsx")
+
+
+def main():
+    folder = sys.argv[1]
+    os.makedirs(folder, exist_ok=True)
+    for make in (values, grid, header, shapes, paging, charts):
+        make(folder)
+
+
+if __name__ == "__main__":
+    main()
