@@ -11,10 +11,11 @@ namespace sheetwright::server {
 
 namespace {
 // Every application started in this process, so that applications kept
-// running by their open workbooks stay reachable.
+// running by their open workbooks stay reachable (also for leak checkers at
+// exit: the list is never destroyed).
 std::vector<std::weak_ptr<AppState>>& Applications() {
-  static std::vector<std::weak_ptr<AppState>> apps;
-  return apps;
+  static auto* apps = new std::vector<std::weak_ptr<AppState>>();
+  return *apps;
 }
 }  // namespace
 
