@@ -8,19 +8,16 @@
 // names no known command (and a null request). The returned text belongs to
 // the library and stays valid until the next Send or ClearMemory. The
 // functions are not reentrant: the host calls them one at a time.
+//
+// Exported by name: with default symbol visibility on Linux, through
+// Norvix.Sheetwright.def on Windows.
 #pragma once
 
-#if defined(_WIN32)
-#define SW_EXPORT __declspec(dllexport)
-#else
-#define SW_EXPORT __attribute__((visibility("default")))
-#endif
-
 extern "C" {
-SW_EXPORT const wchar_t* Send(const wchar_t* request);
+const wchar_t* Send(const wchar_t* request);
 // enable != 0 switches the log on; a null folder keeps the current folder.
-SW_EXPORT void InitializeLogger(int enable, const wchar_t* folder);
+void InitializeLogger(int enable, const wchar_t* folder);
 // Empties both reply buffers, keeping their storage: an earlier reply pointer
 // then reads as an empty string.
-SW_EXPORT void ClearMemory();
+void ClearMemory();
 }
