@@ -34,7 +34,8 @@ public final class JavaHostTest {
     private static final List<String> HEADER = List.of("Item", "Name", "Count");
     /** Rows below the header; with three columns the sheet needs more than one page. */
     private static final int DATA_ROWS = 4000;
-    private static final String WRITTEN_TO_DATA = "Ärger über 北京 🎉";
+    /** Also carries the characters that JSON escapes on the way in. */
+    private static final String WRITTEN_TO_DATA = "Ärger über 北京 🎉 \"<&>'\\";
     private static final String WRITTEN_TO_WORLD = "Ђ ŝ 🍣 한국어 ✓";
 
     private final Path python;
