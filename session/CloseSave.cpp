@@ -66,7 +66,10 @@ int CExcelCom::CloseExcelEx(int saveChanges) {
   WriteLog(kLabel, L"Start");
   const int result = Save(saveChanges);
   // Closing and quitting do not change the status: it tells whether the
-  // changes that were asked to be kept are kept.
+  // changes that were asked to be kept are kept. Alerts go off first: with
+  // unsaved changes left (nothing asked to save them, or the save failed) the
+  // application would otherwise ask whether to save and block the call.
+  SetApplicationDisplayAlerts(m_application, 0);
   CloseWorkBook();
   ReleaseExcel();
   return LetGoOfExcel(kLabel, result);
