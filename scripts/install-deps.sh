@@ -6,7 +6,7 @@ packages=(
   cmake g++ make pkg-config
   libprotobuf-dev protobuf-compiler
   libgtest-dev libgmock-dev
-  libzip-dev libpugixml-dev libdeflate-dev zlib1g-dev
+  libzip-dev zipcmp zipmerge ziptool libpugixml-dev libdeflate-dev zlib1g-dev
   python3-openpyxl
   openjdk-17-jdk-headless libjna-java libprotobuf-java
 )
