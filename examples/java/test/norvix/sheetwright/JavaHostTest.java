@@ -270,7 +270,10 @@ public final class JavaHostTest {
     private void runFixtureScript(String... arguments) throws IOException, InterruptedException {
         List<String> command = new ArrayList<>(List.of(python.toString(), fixtureScript.toString()));
         command.addAll(List.of(arguments));
-        int exitStatus = new ProcessBuilder(command).inheritIO().start().waitFor();
+        ProcessBuilder process = new ProcessBuilder(command).inheritIO();
+        // A sanitizer build preloads the ASan runtime into this JVM; Python needs none of it.
+        process.environment().remove("LD_PRELOAD");
+        int exitStatus = process.start().waitFor();
         if (exitStatus != 0) {
             fail(String.join(" ", command) + " exited with status " + exitStatus);
         }
