@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   libzip-dev zipcmp zipmerge ziptool libpugixml-dev libdeflate-dev zlib1g-dev
   python3-openpyxl
-  openjdk-17-jdk-headless libjna-java libprotobuf-java
+  openjdk-17-jdk-headless libjna-java libprotobuf-java libgoogle-gson-java libguava-java
 )
 missing=()
 for p in "${packages[@]}"; do
