@@ -276,9 +276,24 @@ std::string JsonString(const std::string& text) {
   return out + "\"";
 }
 
+// Scratch folders of this test process, removed when it ends.
+class ScratchFolders {
+ public:
+  ~ScratchFolders() {
+    std::error_code ignored;
+    for (const std::string& folder : folders_) fs::remove_all(folder, ignored);
+  }
+  void Add(const std::string& folder) { folders_.push_back(folder); }
+
+ private:
+  std::vector<std::string> folders_;
+};
+
 std::string MakeTempFolder(const std::string& stem) {
+  static ScratchFolders scratch;
   std::string pattern = (fs::temp_directory_path() / (stem + "-XXXXXX")).string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  scratch.Add(pattern);
   return pattern;
 }
 
