@@ -64,6 +64,28 @@ TEST(OpenTest, OpensNamedOrActiveSheet) {
   }
 }
 
+// Disabled while the server cannot open a path holding non-ASCII characters:
+// Workbooks.Open answers "Application-defined or object-defined error"
+// because std::filesystem::path made from wide text throws in the C locale.
+TEST(OpenTest, DISABLED_NonAsciiPathOpensAttachesAndSaves) {
+  const long start = LiveServerObjects();
+  const std::string copy = CopyOfFixture("values.xlsx");
+  const std::string path = copy.substr(0, copy.rfind('/')) + "/Tabellé 東京 😀.xlsx";
+  std::filesystem::rename(copy, path);
+  ASSERT_TRUE(Open("unicode", path, "Values").status);
+  ASSERT_TRUE(Attach("unicode-attached", path, "Other").status);
+  EXPECT_EQ(ReadCell("unicode-attached", "A1").OnlyCell(), "other-a1");
+  Detach("unicode-attached");
+  ASSERT_TRUE(Send(Command("SetCell", "unicode")
+                       .Param("SetCellOption", 1)
+                       .Param("SpecifiedCellFrom", "B2")
+                       .Param("SetCellValue", "ünïcödé"))
+                  .status);
+  EXPECT_TRUE(Close("unicode", 1).status);
+  EXPECT_EQ(LiveServerObjects(), start);
+  EXPECT_EQ(ReadBackWithOpenpyxl(path, "Values", {"B2"}), std::vector<std::string>{"ünïcödé"});
+}
+
 TEST(AttachTest, FindsOpenWorkbookByPathIgnoringCase) {
   const long start = LiveServerObjects();
   const std::string path = FixturePath("values.xlsx");
