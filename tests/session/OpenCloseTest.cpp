@@ -215,6 +215,27 @@ TEST(CloseTest, SavesOnlyWhenAskedAndReleasesEverything) {
   }
 }
 
+TEST(CloseTest, FailedSaveAnswersFalseAndStillLetsGo) {
+  const long start = LiveServerObjects();
+  for (const char* command : {"Close", "Detach"}) {
+    SCOPED_TRACE(command);
+    const std::string path = CopyOfFixture("values.xlsx");
+    ASSERT_TRUE(Open("unsaved", path, "Values").status);
+    // The workbook's folder disappears: nothing can be saved there.
+    std::filesystem::remove_all(path.substr(0, path.rfind('/')));
+    const Reply reply = Send(Command(command, "unsaved").Param("SaveChanges", 1));
+    EXPECT_TRUE(reply.hasDefault);
+    EXPECT_FALSE(reply.status) << reply.json;
+    EXPECT_EQ(reply.errorCode, "");
+    EXPECT_EQ(reply.errorMessage.rfind("Save: ", 0), 0u) << reply.errorMessage;
+    if (std::string(command) == "Detach") {
+      ASSERT_TRUE(Attach("unsaved-closer", path).status);
+      Close("unsaved-closer", 0);
+    }
+    EXPECT_EQ(LiveServerObjects(), start);
+  }
+}
+
 TEST(CloseTest, SessionWithoutWorkbookAnswersFalseWithoutCode) {
   for (const char* command : {"Close", "Detach"}) {
     SCOPED_TRACE(command);
