@@ -1,3 +1,4 @@
+#include "server/com/path_text.h"
 #include "server/com/server_state.h"
 
 #include <algorithm>
@@ -28,10 +29,10 @@ std::vector<std::shared_ptr<AppState>> LiveApplications() {
 
 std::wstring CanonicalPath(const std::wstring& path) {
   std::error_code ec;
-  std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), ec);
+  std::filesystem::path absolute = std::filesystem::absolute(ToPath(path), ec);
   if (ec) return path;
   std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, ec);
-  return (ec ? absolute.lexically_normal() : canonical).wstring();
+  return FromPath(ec ? absolute.lexically_normal() : canonical);
 }
 
 void BookState::CheckOpen() const {
@@ -81,7 +82,7 @@ std::shared_ptr<BookState> AppState::Open(const std::wstring& path) {
                               : result.description);
   }
   if (book->book.fullPath.empty()) book->book.fullPath = fullPath;
-  if (book->book.name.empty()) book->book.name = std::filesystem::path(fullPath).filename().wstring();
+  if (book->book.name.empty()) book->book.name = FromPath(ToPath(fullPath).filename());
   if (book->book.sheets.empty()) book->book.AddWorksheet(L"Sheet1");
   if (book->book.activeSheet >= book->book.sheets.size()) book->book.activeSheet = 0;
   book->book.dirty = false;

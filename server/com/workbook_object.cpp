@@ -10,6 +10,7 @@
 // Sheets members: Count G; Item G Index (default member); Application G.
 #include <filesystem>
 
+#include "server/com/path_text.h"
 #include "server/com/dispatch_object.h"
 #include "server/com/object_factory.h"
 #include "server/com/running_objects.h"
@@ -122,7 +123,7 @@ class WorkbookObject : public DispatchObject {
   }
   void Save(Call& call) {
     engine::Workbook& book = Book();
-    if (!std::filesystem::path(book.fullPath).has_parent_path()) ThrowMethodFailed(L"Save", kClass);
+    if (!ToPath(book.fullPath).has_parent_path()) ThrowMethodFailed(L"Save", kClass);
     SaveTo(L"Save");
     call.ReturnBool(true);
   }
@@ -133,7 +134,7 @@ class WorkbookObject : public DispatchObject {
     if (auto other = book_->app->FindOpen(path); other && other != book_) ThrowMethodFailed(L"SaveAs", kClass);
     const std::wstring oldPath = book.fullPath, oldName = book.name;
     book.fullPath = path;
-    book.name = std::filesystem::path(path).filename().wstring();
+    book.name = FromPath(ToPath(path).filename());
     try {
       SaveTo(L"SaveAs");
     } catch (...) {
@@ -152,7 +153,7 @@ class WorkbookObject : public DispatchObject {
       if (call.args.Has(1)) {
         const std::wstring path = CanonicalPath(*call.args.Text(1));
         book_->book.fullPath = path;
-        book_->book.name = std::filesystem::path(path).filename().wstring();
+        book_->book.name = FromPath(ToPath(path).filename());
       }
       SaveTo(L"Close");
     }
@@ -163,7 +164,7 @@ class WorkbookObject : public DispatchObject {
   void Name(Call& call) { call.ReturnText(Book().name); }
   void FullName(Call& call) { call.ReturnText(Book().fullPath); }
   void Path(Call& call) {
-    call.ReturnText(std::filesystem::path(Book().fullPath).parent_path().wstring());
+    call.ReturnText(FromPath(ToPath(Book().fullPath).parent_path()));
   }
   void Saved(Call& call) {
     engine::Workbook& book = Book();

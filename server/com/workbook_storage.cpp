@@ -1,5 +1,7 @@
 #include "server/com/workbook_storage.h"
 
+#include "server/com/path_text.h"
+
 #if __has_include("server/files/workbook_files.h")
 #include "server/files/workbook_files.h"
 #define SW_HAVE_FILE_LAYER 1
@@ -28,10 +30,10 @@ StorageResult SaveWorkbookFile(engine::Workbook& workbook) {
 // workbook opens empty so that the object model can still be driven.
 StorageResult LoadWorkbookFileWithoutFileLayer(const std::wstring& path, engine::Workbook& into) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec))
+  if (!std::filesystem::is_regular_file(ToPath(path), ec))
     return {E_FAIL, L"Sorry, we couldn't find " + path + L". Is it possible it was moved, renamed or deleted?"};
   into.fullPath = path;
-  into.name = std::filesystem::path(path).filename().wstring();
+  into.name = FromPath(ToPath(path).filename());
   into.AddWorksheet(L"Sheet1");
   return {};
 }

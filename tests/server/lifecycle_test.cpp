@@ -119,6 +119,24 @@ TEST_F(LifecycleTest, OpeningAnOpenPathGivesTheSameWorkbookAndMissingFilesFail) 
   EXPECT_NE(missing.description.find(L"couldn't find"), std::wstring::npos);
 }
 
+TEST_F(LifecycleTest, PathsWithNonAsciiCharactersOpenSaveAndRegister) {
+  const fs::path file = dir_ / fs::path(u8"Tabell\u00E9 \u6771\u4EAC \U0001F600.csv");
+  std::ofstream(file) << "1,2\n";
+  const std::wstring path = std::wstring(L"") + dir_.wstring() + L"/Tabell\u00E9 \u6771\u4EAC \U0001F600.csv";
+  Ref book = Open(path);
+  ASSERT_TRUE(book);
+  EXPECT_EQ(Get(book.get(), L"Name").Text(), L"Tabell\u00E9 \u6771\u4EAC \U0001F600.csv");
+  EXPECT_EQ(Get(book.get(), L"FullName").Text(), path);
+  EXPECT_TRUE(FindRunning(path));
+  Ref cell = GetObject(GetObject(book.get(), L"ActiveSheet").get(), L"Range", {Str(L"A1")});
+  ASSERT_EQ(Put(cell.get(), L"Value", Str(L"\u00FCn\u00EFc\u00F6d\u00E9")).hr, S_OK);
+  EXPECT_EQ(Method(book.get(), L"Save").hr, S_OK);
+  ASSERT_EQ(Get(book.get(), L"Close").hr, S_OK);
+  Ref reopened = Open(path);
+  Ref again = GetObject(GetObject(reopened.get(), L"ActiveSheet").get(), L"Range", {Str(L"A1")});
+  EXPECT_EQ(Describe(Get(again.get(), L"Value").value), L"BSTR:\u00FCn\u00EFc\u00F6d\u00E9");
+}
+
 TEST_F(LifecycleTest, SaveWritesTheFileAndCloseWithoutSaveDropsChanges) {
   const std::wstring path = WriteCsv("saved.csv", "1,2\n");
   {
