@@ -17,8 +17,8 @@ struct Key {
   bool operator<=(const Key& o) const { return !(o < *this); }
 };
 
-// Scans the stored cells of one area by rows, in (lo, hi] forwards or
-// [lo, hi) backwards ... expressed as inclusive bounds first/last in order.
+// The first accepted stored cell of one area by rows between the inclusive
+// keys first and last, walking forwards or backwards.
 std::optional<CellPosition> ScanByRows(const Sheet& sheet, const CellRect& area, Key first, Key last, bool forward,
                                        const Accept& accept) {
   const RowStore& rows = sheet.rows();
