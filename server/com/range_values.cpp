@@ -29,9 +29,12 @@ void CellToVariant(const engine::Workbook& book, const Cell& cell, bool asValue2
   switch (cell.type) {
     case CellType::Empty:
       if (cell.formula) {
-        const std::wstring text = L"=" + book.strings.Text(cell.formula);
-        out->bstrVal = SysAllocStringLen(text.data(), UINT(text.size()));
+        // "=" and the formula, written straight into the BSTR.
+        const std::wstring_view text = book.strings.Text(cell.formula);
+        out->bstrVal = SysAllocStringLen(nullptr, UINT(text.size() + 1));
         if (!out->bstrVal) throw std::bad_alloc();
+        out->bstrVal[0] = L'=';
+        text.copy(out->bstrVal + 1, text.size());
         out->vt = VT_BSTR;
       }
       return;
@@ -61,7 +64,7 @@ void CellToVariant(const engine::Workbook& book, const Cell& cell, bool asValue2
       }
       return;
     case CellType::Text: {
-      const std::wstring& text = book.strings.Text(cell.text);
+      const std::wstring_view text = book.strings.Text(cell.text);
       out->bstrVal = SysAllocStringLen(text.data(), UINT(text.size()));
       if (!out->bstrVal) throw std::bad_alloc();
       out->vt = VT_BSTR;

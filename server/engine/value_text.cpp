@@ -41,6 +41,16 @@ void CivilFromDays(int64_t z, int& y, int& m, int& d) {
   y = int(yoe + era * 400 + (m <= 2));
 }
 
+// "=" and the formula text of a string id.
+std::wstring EnteredFormula(const Workbook& book, uint32_t formula) {
+  const std::wstring_view text = book.strings.Text(formula);
+  std::wstring entered;
+  entered.reserve(text.size() + 1);
+  entered += L'=';
+  entered += text;
+  return entered;
+}
+
 }  // namespace
 
 std::wstring NumberText(double value) {
@@ -113,9 +123,9 @@ std::wstring DateText(double serial) {
 std::wstring DisplayText(const Workbook& book, const Cell& cell) {
   switch (cell.type) {
     case CellType::Empty:
-      return cell.formula ? L"=" + book.strings.Text(cell.formula) : std::wstring();
+      return cell.formula ? EnteredFormula(book, cell.formula) : std::wstring();
     case CellType::Text:
-      return book.strings.Text(cell.text);
+      return std::wstring(book.strings.Text(cell.text));
     case CellType::Boolean:
       return cell.boolean ? L"TRUE" : L"FALSE";
     case CellType::Error:
@@ -137,7 +147,7 @@ std::wstring DisplayText(const Workbook& book, const Cell& cell) {
 }
 
 std::wstring EnteredText(const Workbook& book, const Cell& cell) {
-  if (cell.formula) return L"=" + book.strings.Text(cell.formula);
+  if (cell.formula) return EnteredFormula(book, cell.formula);
   return DisplayText(book, cell);
 }
 

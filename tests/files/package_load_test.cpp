@@ -13,7 +13,7 @@ using engine::CellType;
 using namespace testing;
 
 std::wstring TextOf(const engine::Workbook& book, const engine::Cell* cell) {
-  return cell ? book.strings.Text(cell->text) : L"<absent>";
+  return std::wstring(cell ? book.strings.Text(cell->text) : L"<absent>");
 }
 
 TEST(PackageLoad, SheetsKeepOrderKindStateAndActiveTab) {
