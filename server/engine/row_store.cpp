@@ -34,6 +34,16 @@ size_t RowRecord::EraseColumns(int32_t first, int32_t last) {
   return size_t(b - a);
 }
 
+void RowRecord::Reserve(size_t count) {
+  cols.reserve(count);
+  cells.reserve(count);
+}
+
+void RowRecord::ShrinkToFit() {
+  if (cols.capacity() != cols.size()) cols.shrink_to_fit();
+  if (cells.capacity() != cells.size()) cells.shrink_to_fit();
+}
+
 size_t RowStore::LowerBound(int32_t row) const {
   // Both segments are sorted by real row; search the one that can hold it.
   if (gapStart_ > 0 && buffer_[gapStart_ - 1].row >= row) {
@@ -90,14 +100,19 @@ void RowStore::MoveGapTo(size_t logical) {
   }
 }
 
-void RowStore::Grow() {
+void RowStore::Grow() { Reallocate(std::max<size_t>(16, buffer_.size() * 2)); }
+
+void RowStore::Reserve(size_t count) {
+  if (count > buffer_.size()) Reallocate(count);
+}
+
+void RowStore::Reallocate(size_t capacity) {
   const size_t tail = buffer_.size() - gapEnd_;
-  const size_t newCapacity = std::max<size_t>(16, buffer_.size() * 2);
-  std::vector<RowRecord> grown(newCapacity);
+  std::vector<RowRecord> grown(capacity);
   for (size_t i = 0; i < gapStart_; ++i) grown[i] = std::move(buffer_[i]);
-  for (size_t i = 0; i < tail; ++i) grown[newCapacity - tail + i] = std::move(buffer_[gapEnd_ + i]);
+  for (size_t i = 0; i < tail; ++i) grown[capacity - tail + i] = std::move(buffer_[gapEnd_ + i]);
   buffer_ = std::move(grown);
-  gapEnd_ = newCapacity - tail;
+  gapEnd_ = capacity - tail;
 }
 
 void RowStore::DeleteRows(int32_t first, int32_t count) {

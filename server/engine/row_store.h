@@ -31,6 +31,10 @@ struct RowRecord {
   Cell& Put(int32_t col);
   // Removes the cells of columns [first, last] and returns how many went.
   size_t EraseColumns(int32_t first, int32_t last);
+  // Makes room for `count` cells without moving them again.
+  void Reserve(size_t count);
+  // Gives back the room beyond the cells held.
+  void ShrinkToFit();
 };
 
 class RowStore {
@@ -59,11 +63,16 @@ class RowStore {
   // Removes the record at logical index i.
   void EraseAt(size_t i);
   void Clear();
+  // Makes room for `count` records in all, so that adding up to that many
+  // moves no record.
+  void Reserve(size_t count);
 
  private:
   size_t Physical(size_t i) const { return i < gapStart_ ? i : i + (gapEnd_ - gapStart_); }
   void MoveGapTo(size_t logical);
   void Grow();
+  // Moves the records into a buffer of `capacity` (>= size()) records.
+  void Reallocate(size_t capacity);
 
   std::vector<RowRecord> buffer_;
   size_t gapStart_ = 0;  // [gapStart_, gapEnd_) is the gap

@@ -44,6 +44,17 @@ void Sheet::Clear(int32_t row, int32_t col) {
   }
 }
 
+void Sheet::ReserveRow(int32_t row, size_t count) {
+  if (RowRecord* record = rows_.Find(row)) record->Reserve(count);
+}
+
+size_t Sheet::FitRow(int32_t row) {
+  RowRecord* record = rows_.Find(row);
+  if (!record) return 0;
+  record->ShrinkToFit();
+  return record->cells.size();
+}
+
 uint32_t Sheet::RowExtra(int32_t row) const {
   const RowRecord* record = rows_.Find(row);
   return record ? record->extra : 0;

@@ -74,6 +74,14 @@ class Sheet {
   // Value and formula gone, style kept; a cell left with nothing is removed.
   void Clear(int32_t row, int32_t col);
 
+  // Storage hints for bulk loading; neither changes contents or version.
+  // Room for `count` row records in all.
+  void ReserveRows(size_t count) { rows_.Reserve(count); }
+  // Room for `count` cells in row, when the row has a record (none is made).
+  void ReserveRow(int32_t row, size_t count);
+  // Gives back the spare room of row's cells; returns how many it holds.
+  size_t FitRow(int32_t row);
+
   uint32_t RowExtra(int32_t row) const;
   void SetRowExtra(int32_t row, uint32_t id);
 

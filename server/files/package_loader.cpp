@@ -96,7 +96,7 @@ void LoadPackage(const std::string& path, const std::string& displayName, engine
     if (IsRelType(rel->second.type, "worksheet")) {
       sheet->kind = engine::SheetKind::Worksheet;
       XmlScanner scanner(zip.OpenStream(index), sheetData->part);
-      ReadWorksheet(scanner, workbook, *data, *sheet, *sheetData);
+      ReadWorksheet(scanner, workbook, *data, *sheet, *sheetData, zip.entries()[index].size);
     } else {
       // Chart sheets, dialog sheets and macro sheets hold no cells the engine
       // shows; their parts are copied unchanged on save.

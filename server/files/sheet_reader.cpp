@@ -1,5 +1,7 @@
 #include "server/files/sheet_reader.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <unordered_map>
 
@@ -58,8 +60,8 @@ std::string_view Trim(std::string_view s) {
 class WorksheetReader {
  public:
   WorksheetReader(XmlScanner& scanner, engine::Workbook& workbook, WorkbookFileData& bookData, engine::Sheet& sheet,
-                  SheetFileData& sheetData)
-      : s_(scanner), wb_(workbook), book_(bookData), sheet_(sheet), data_(sheetData) {}
+                  SheetFileData& sheetData, uint64_t partBytes)
+      : s_(scanner), wb_(workbook), book_(bookData), sheet_(sheet), data_(sheetData), partBytes_(partBytes) {}
 
   void Run();
 
@@ -71,6 +73,10 @@ class WorksheetReader {
   void StartFormula(const XmlToken& t);
   void CommitCell();
   void StoreCell();
+  void ReserveRowsFor(const XmlToken& dimension);
+  // Sizes the cell storage of the row being filled exactly, once its cells
+  // are all stored.
+  void FinishFilledRow();
   uint32_t Intern(std::string_view utf8) {
     wide_.clear();
     AppendUtf8AsWide(utf8, wide_);
@@ -85,6 +91,7 @@ class WorksheetReader {
   WorkbookFileData& book_;
   engine::Sheet& sheet_;
   SheetFileData& data_;
+  const uint64_t partBytes_;
 
   Phase phase_ = Phase::Before;
   int32_t row_ = 0;
@@ -98,6 +105,13 @@ class WorksheetReader {
   int skipDepth_ = -1;  // inside <rPh> of an inline string
   std::wstring wide_;
   std::unordered_map<std::string, SharedFormula> shared_;
+
+  // The row whose cells are being stored (0 = none), and the cell counts of
+  // the last rows stored: the widest of them is the room given to the next
+  // row, so rows of a steady width are allocated once.
+  int32_t filledRow_ = 0;
+  std::array<uint16_t, 8> recentWidths_{};
+  size_t recentNext_ = 0;
 
   // First sheet view.
   int sheetViewDepth_ = -1;
@@ -123,6 +137,7 @@ void WorksheetReader::Run() {
         break;
     }
   }
+  FinishFilledRow();
   if (phase_ == Phase::Before) {
     // No <sheetData>: split before the root's end tag so a save can put one there.
     size_t close = data_.prefix.rfind("</");
@@ -157,7 +172,9 @@ void WorksheetReader::BeforeData(const XmlToken& t) {
       phase_ = t.selfClosing ? Phase::After : Phase::InData;
       return;
     }
-    if (t.name == "sheetView" && !sawSheetView_) {
+    if (t.name == "dimension") {
+      ReserveRowsFor(t);
+    } else if (t.name == "sheetView" && !sawSheetView_) {
       sawSheetView_ = true;
       if (!t.selfClosing) sheetViewDepth_ = s_.depth();
     } else if (sheetViewDepth_ >= 0 && t.name == "pane") {
@@ -227,6 +244,7 @@ void WorksheetReader::InData(const XmlToken& t) {
       } else if (n == "is") {
         inIs_ = false;
       } else if (n == "sheetData") {
+        FinishFilledRow();
         phase_ = Phase::After;
       }
       return;
@@ -234,6 +252,25 @@ void WorksheetReader::InData(const XmlToken& t) {
     default:
       return;
   }
+}
+
+void WorksheetReader::ReserveRowsFor(const XmlToken& dimension) {
+  const XmlAttribute* ref = dimension.Find("ref");
+  if (!ref) return;
+  const std::optional<engine::CellRect> area = ParseRangeRef(ref->raw);
+  if (!area) return;
+  // A stated dimension is a hint only: every row record takes some bytes of
+  // the part, so a dimension the part cannot fill reserves no more than it could.
+  const uint64_t rows = std::min<uint64_t>(uint64_t(area->r2 - area->r1) + 1, partBytes_ / 16);
+  sheet_.ReserveRows(static_cast<size_t>(rows));
+}
+
+void WorksheetReader::FinishFilledRow() {
+  if (filledRow_ == 0) return;
+  const size_t width = sheet_.FitRow(filledRow_);
+  recentWidths_[recentNext_] = static_cast<uint16_t>(std::min<size_t>(width, UINT16_MAX));
+  recentNext_ = (recentNext_ + 1) % recentWidths_.size();
+  filledRow_ = 0;
 }
 
 void WorksheetReader::StartRow(const XmlToken& t) {
@@ -338,6 +375,14 @@ void WorksheetReader::StoreCell() {
   std::string_view type = cell_.type;
   bool hasContent = cell_.hasValue || cell_.hasFormula;
   if (!hasContent && cell_.style == 0) return;
+  if (cell_.row != filledRow_) {
+    FinishFilledRow();
+    filledRow_ = cell_.row;
+    // The row's record exists once it holds a cell; room is made before the
+    // cell reference below is taken, as making room moves the cells.
+    sheet_.Put(cell_.row, cell_.col);
+    sheet_.ReserveRow(cell_.row, *std::max_element(recentWidths_.begin(), recentWidths_.end()));
+  }
   Cell& cell = sheet_.Put(cell_.row, cell_.col);
   cell.style = cell_.style;
   if (cell_.hasFormula) {
@@ -418,8 +463,8 @@ void WorksheetReader::StoreCell() {
 }  // namespace
 
 void ReadWorksheet(XmlScanner& scanner, engine::Workbook& workbook, WorkbookFileData& bookData, engine::Sheet& sheet,
-                   SheetFileData& sheetData) {
-  WorksheetReader(scanner, workbook, bookData, sheet, sheetData).Run();
+                   SheetFileData& sheetData, uint64_t partBytes) {
+  WorksheetReader(scanner, workbook, bookData, sheet, sheetData, partBytes).Run();
 }
 
 }  // namespace sheetwright::files

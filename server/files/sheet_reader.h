@@ -4,13 +4,17 @@
 // and after <sheetData>, kept so a save can write it back unchanged.
 #pragma once
 
+#include <cstdint>
+
 #include "server/engine/workbook.h"
 #include "server/files/package_data.h"
 #include "server/files/xml_scanner.h"
 
 namespace sheetwright::files {
 
+// `partBytes` (the part's uncompressed size) bounds how much row storage the
+// sheet's stated dimension may reserve ahead.
 void ReadWorksheet(XmlScanner& scanner, engine::Workbook& workbook, WorkbookFileData& bookData, engine::Sheet& sheet,
-                   SheetFileData& sheetData);
+                   SheetFileData& sheetData, uint64_t partBytes);
 
 }  // namespace sheetwright::files
