@@ -40,6 +40,8 @@ struct RowRecord {
 class RowStore {
  public:
   size_t size() const { return buffer_.size() - (gapEnd_ - gapStart_); }
+  // Records the buffer holds room for (size() plus the gap).
+  size_t capacity() const { return buffer_.size(); }
   bool empty() const { return size() == 0; }
 
   // Logical index i (0-based, ascending rows) to its record.

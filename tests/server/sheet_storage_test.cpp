@@ -101,6 +101,46 @@ TEST(SheetStorageTest, TopDownRowDeletionsKeepRowExtrasWithTheirRows) {
   EXPECT_EQ(sheet.UsedBounds().lastRow, 500);
 }
 
+TEST(SheetStorageTest, StorageHintsKeepEveryCellAndRowNumber) {
+  // The hints reallocate the row buffer while rows sit behind its gap with a
+  // pending renumbering (after a deletion), and resize rows in place.
+  Sheet sheet;
+  Model model;
+  for (int r = 1; r <= 200; ++r) {
+    for (int c = 1; c <= r % 7 + 1; ++c) {
+      Cell& cell = sheet.Put(r, c * 2);
+      cell.type = CellType::Number;
+      cell.number = r * 100 + c;
+      model[{r, c * 2}] = cell.number;
+    }
+  }
+  sheet.DeleteRows(50, 10);
+  model = Shifted(model, 50, 1, 59, kMaxColumns, true);
+  const uint64_t version = sheet.version();
+  sheet.ReserveRows(5000);
+  ASSERT_EQ(Snapshot(sheet), model);
+  sheet.ReserveRow(3, 500);
+  sheet.ReserveRow(191, 500);  // no such row now: nothing is made
+  EXPECT_EQ(sheet.FitRow(3), 4u);
+  EXPECT_EQ(sheet.FitRow(191), 0u);
+  EXPECT_EQ(sheet.Find(191, 2), nullptr);
+  EXPECT_EQ(sheet.rows().Find(191), nullptr);
+  const RowRecord* row3 = sheet.rows().Find(3);
+  ASSERT_NE(row3, nullptr);
+  EXPECT_EQ(row3->cells.capacity(), row3->cells.size());
+  EXPECT_EQ(row3->cols.capacity(), row3->cols.size());
+  EXPECT_EQ(sheet.version(), version) << "hints are no change of contents";
+  ASSERT_EQ(Snapshot(sheet), model);
+  // Rows keep their numbers through later edits as well.
+  for (int r = 1; r <= 3; ++r) sheet.DeleteRows(1, 1);
+  model = Shifted(model, 1, 1, 3, kMaxColumns, true);
+  Cell& added = sheet.Put(100, 1);
+  added.type = CellType::Number;
+  added.number = -1;
+  model[{100, 1}] = -1;
+  EXPECT_EQ(Snapshot(sheet), model);
+}
+
 TEST(SheetStorageTest, UsedBoundsCountFormattedCellsButNotEmptyOnes) {
   Sheet sheet;
   EXPECT_EQ(sheet.UsedBounds().lastRow, 1);
