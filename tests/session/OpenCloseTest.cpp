@@ -64,10 +64,9 @@ TEST(OpenTest, OpensNamedOrActiveSheet) {
   }
 }
 
-// Disabled while the server cannot open a path holding non-ASCII characters:
-// Workbooks.Open answers "Application-defined or object-defined error"
-// because std::filesystem::path made from wide text throws in the C locale.
-TEST(OpenTest, DISABLED_NonAsciiPathOpensAttachesAndSaves) {
+// Paths travel as wide text and reach the file system as UTF-8, whatever the
+// process locale.
+TEST(OpenTest, NonAsciiPathOpensAttachesAndSaves) {
   const long start = LiveServerObjects();
   const std::string copy = CopyOfFixture("values.xlsx");
   const std::string path = copy.substr(0, copy.rfind('/')) + "/Tabellé 東京 😀.xlsx";
