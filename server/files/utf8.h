@@ -4,6 +4,7 @@
 // scalar value (a lone surrogate, or a value above U+10FFFF).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,9 @@ std::wstring WideFromUtf8(std::string_view utf8);
 // pairs are combined.
 void AppendWideAsUtf8(std::wstring_view wide, std::string& out);
 std::string Utf8FromWide(std::wstring_view wide);
+
+// Appends the UTF-8 bytes of one Unicode scalar value (the caller has
+// already replaced surrogates and values above U+10FFFF).
+void AppendCodePointAsUtf8(uint32_t cp, std::string& out);
 
 }  // namespace sheetwright::files

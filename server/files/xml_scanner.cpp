@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "server/files/file_error.h"
+#include "server/files/utf8.h"
 
 namespace sheetwright::files {
 
@@ -17,23 +18,6 @@ std::string_view LocalName(std::string_view qname) {
   return colon == std::string_view::npos ? qname : qname.substr(colon + 1);
 }
 
-void AppendCodePoint(uint32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
 }  // namespace
 
 const XmlAttribute* XmlToken::Find(std::string_view localName) const {
@@ -79,7 +63,7 @@ void AppendXmlDecoded(std::string_view raw, std::string& out) {
           (cp >= 0xD800 && cp <= 0xDFFF)) {
         throw FileError("an invalid character reference");
       }
-      AppendCodePoint(cp, out);
+      AppendCodePointAsUtf8(cp, out);
     } else {
       throw FileError("a reference to the undeclared entity '" + std::string(name) + "'");
     }

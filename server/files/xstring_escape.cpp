@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "server/files/utf8.h"
+
 namespace sheetwright::files {
 
 namespace {
@@ -19,23 +21,6 @@ uint32_t EscapedUnit(std::string_view s, size_t at) {
   return v;
 }
 
-void AppendUtf8(uint32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
 }  // namespace
 
 bool StartsEscapeSequence(std::string_view s, size_t at) {
@@ -62,13 +47,13 @@ void DecodeEscapedCharacters(std::string& utf8) {
     if (unit >= 0xD800 && unit <= 0xDBFF && StartsEscapeSequence(s, i)) {
       uint32_t low = EscapedUnit(s, i);
       if (low >= 0xDC00 && low <= 0xDFFF) {
-        AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), out);
+        AppendCodePointAsUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), out);
         i += 7;
         continue;
       }
     }
     if (unit >= 0xD800 && unit <= 0xDFFF) unit = 0xFFFD;
-    AppendUtf8(unit, out);
+    AppendCodePointAsUtf8(unit, out);
   }
   utf8.swap(out);
 }
