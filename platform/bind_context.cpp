@@ -1,31 +1,15 @@
 // Bind contexts: hold the objects bound during one binding operation until
 // they are revoked, released, or the context goes away.
-#include <atomic>
 #include <new>
 #include <vector>
 
 #include "platform/running_object_table.h"
+#include "platform/internal/single_interface_object.h"
 
 namespace {
 
-class BindContext final : public IBindCtx {
+class BindContext final : public SingleInterfaceObject<IBindCtx, IID_IBindCtx> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
-    if (!ppvObject) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IBindCtx) {
-      *ppvObject = static_cast<IBindCtx*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppvObject = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE RegisterObjectBound(IUnknown* punk) override {
     if (!punk) return E_INVALIDARG;
@@ -56,7 +40,6 @@ class BindContext final : public IBindCtx {
  private:
   ~BindContext() { ReleaseBoundObjects(); }
 
-  std::atomic<ULONG> references_{1};
   std::vector<IUnknown*> bound_;  // one reference each
 };
 

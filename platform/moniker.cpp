@@ -1,37 +1,21 @@
 // File and item monikers: a kind and a display name. Equality is by kind and
 // display name without regard to case, as Windows compares paths and items.
-#include <atomic>
 #include <cstring>
 #include <functional>
 #include <new>
 #include <string>
 
 #include "platform/com_runtime.h"
+#include "platform/internal/single_interface_object.h"
 #include "platform/internal/case_fold.h"
 #include "platform/running_object_table.h"
 
 namespace {
 
-class NamedMoniker final : public IMoniker {
+class NamedMoniker final : public SingleInterfaceObject<IMoniker, IID_IMoniker> {
  public:
   NamedMoniker(DWORD kind, std::wstring displayName) : kind_(kind), displayName_(std::move(displayName)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
-    if (!ppvObject) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMoniker) {
-      *ppvObject = static_cast<IMoniker*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppvObject = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE BindToObject(IBindCtx*, IMoniker*, REFIID riidResult,
                                          void** ppvResult) override {
@@ -93,7 +77,6 @@ class NamedMoniker final : public IMoniker {
  private:
   ~NamedMoniker() = default;
 
-  std::atomic<ULONG> references_{1};
   const DWORD kind_;
   const std::wstring displayName_;
 };

@@ -1,37 +1,21 @@
 // The process-wide Running Object Table and its snapshot enumerator.
 // The table is never destroyed: entries still registered when the process
 // ends are neither released nor revoked, as on Windows.
-#include <atomic>
 #include <mutex>
 #include <new>
 #include <vector>
 
 #include "platform/running_object_table.h"
+#include "platform/internal/single_interface_object.h"
 
 namespace {
 
-class MonikerSnapshot final : public IEnumMoniker {
+class MonikerSnapshot final : public SingleInterfaceObject<IEnumMoniker, IID_IEnumMoniker> {
  public:
   // Takes over one reference on each moniker.
   MonikerSnapshot(std::vector<IMoniker*> monikers, size_t position)
       : monikers_(std::move(monikers)), position_(position) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
-    if (!ppvObject) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IEnumMoniker) {
-      *ppvObject = static_cast<IEnumMoniker*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppvObject = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE Next(ULONG celt, IMoniker** rgelt, ULONG* pceltFetched) override {
     if (!rgelt || (celt != 1 && !pceltFetched)) return E_INVALIDARG;
@@ -73,7 +57,6 @@ class MonikerSnapshot final : public IEnumMoniker {
     for (IMoniker* moniker : monikers_) moniker->Release();
   }
 
-  std::atomic<ULONG> references_{1};
   std::vector<IMoniker*> monikers_;
   size_t position_;
 };
