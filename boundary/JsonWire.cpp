@@ -8,6 +8,38 @@ namespace {
 
 // ---- Reading ------------------------------------------------------------
 
+// Decodes the multi-byte UTF-8 sequence starting at p (whose first byte is
+// 0x80 or above) into *c. Returns its length, or 0 when the sequence is
+// malformed, truncated, overlong, a surrogate or beyond U+10FFFF.
+int DecodeUtf8Sequence(const unsigned char* p, const unsigned char* end, uint32_t* c) {
+  const unsigned char b = *p;
+  int length;
+  uint32_t value;
+  if (b >= 0xC2 && b <= 0xDF) {
+    length = 2;
+    value = b & 0x1F;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    length = 3;
+    value = b & 0x0F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    length = 4;
+    value = b & 0x07;
+  } else {
+    return 0;
+  }
+  if (end - p < length) return 0;
+  for (int i = 1; i < length; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    value = (value << 6) | (p[i] & 0x3F);
+  }
+  if ((length == 3 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF))) ||
+      (length == 4 && (value < 0x10000 || value > 0x10FFFF))) {
+    return 0;
+  }
+  *c = value;
+  return length;
+}
+
 bool IsValidUtf8(std::string_view text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const auto* end = p + text.size();
@@ -17,29 +49,9 @@ bool IsValidUtf8(std::string_view text) {
       ++p;
       continue;
     }
-    int length;
     uint32_t c;
-    if (b >= 0xC2 && b <= 0xDF) {
-      length = 2;
-      c = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      length = 3;
-      c = b & 0x0F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      length = 4;
-      c = b & 0x07;
-    } else {
-      return false;
-    }
-    if (end - p < length) return false;
-    for (int i = 1; i < length; ++i) {
-      if ((p[i] & 0xC0) != 0x80) return false;
-      c = (c << 6) | (p[i] & 0x3F);
-    }
-    if ((length == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
-        (length == 4 && (c < 0x10000 || c > 0x10FFFF))) {
-      return false;
-    }
+    const int length = DecodeUtf8Sequence(p, end, &c);
+    if (length == 0) return false;
     p += length;
   }
   return true;
@@ -179,29 +191,9 @@ bool AppendQuoted(std::string& out, const std::string& text) {
       continue;
     }
     // A multi-byte sequence: decode to decide whether it is escaped.
-    int length;
     uint32_t c;
-    if (b >= 0xC2 && b <= 0xDF) {
-      length = 2;
-      c = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      length = 3;
-      c = b & 0x0F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      length = 4;
-      c = b & 0x07;
-    } else {
-      return false;
-    }
-    if (end - p < length) return false;
-    for (int i = 1; i < length; ++i) {
-      if ((p[i] & 0xC0) != 0x80) return false;
-      c = (c << 6) | (p[i] & 0x3F);
-    }
-    if ((length == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
-        (length == 4 && (c < 0x10000 || c > 0x10FFFF))) {
-      return false;
-    }
+    const int length = DecodeUtf8Sequence(p, end, &c);
+    if (length == 0) return false;
     if (IsEscapedCodePoint(c)) {
       flush(p);
       if (c >= 0x10000) {
