@@ -1,6 +1,5 @@
 #include "server/engine/string_pool.h"
 
-#include <algorithm>
 #include <cwchar>
 #include <functional>
 #include <stdexcept>

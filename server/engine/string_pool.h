@@ -4,7 +4,7 @@
 //
 // Texts are packed one after another into large character blocks that never
 // move (a text too long for a block gets a block of its own), so a text costs
-// its characters plus 12 bytes of index and about 10 bytes of hash table,
+// its characters plus 12 bytes of index and 11 to 22 bytes of hash table,
 // instead of a string object, a heap block and a hash node each.
 #pragma once
 
