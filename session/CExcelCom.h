@@ -143,6 +143,10 @@ class CExcelCom : public ExcelBase {
   // The sheet's row and column capacity; 0 without a sheet or on failure.
   LONG GetWorkSheetTotalRowsCount();
   LONG GetWorkSheetTotalColumnsCount();
+  // "Count" of the worksheet's "Rows" or "Columns"; 0 when either call fails.
+  // Logs receivedMessage under label once the count was read.
+  LONG CountOfWorksheetCollection(const wchar_t* collection, const wchar_t* label,
+                                  const wchar_t* receivedMessage);
   VARIANT GetWorkSheetAllCellRangeDispatcher();
   // "Cells" with RowIndex and ColumnIndex.
   VARIANT GetWorkSheetSpecificCellDispatcher(LONG row, LONG column);

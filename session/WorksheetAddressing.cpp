@@ -44,24 +44,22 @@ void CExcelCom::ActivateWorkBook() {
 }
 
 LONG CExcelCom::GetWorkSheetTotalRowsCount() {
-  VARIANT rows = InvokeGet(m_worksheet, L"Rows");
-  if (!HoldsDispatch(rows)) return 0;
-  VARIANT count = InvokeGet(rows.pdispVal, L"Count");
-  const LONG total = GetCountValue(count);
-  if (count.vt != VT_EMPTY) WriteLog(L"GetWorkSheetTotalRowsCount", L"Received total Rows");
-  ReleaseVariant(&count);
-  ReleaseVariant(&rows);
-  return total;
+  return CountOfWorksheetCollection(L"Rows", L"GetWorkSheetTotalRowsCount", L"Received total Rows");
 }
 
 LONG CExcelCom::GetWorkSheetTotalColumnsCount() {
-  VARIANT columns = InvokeGet(m_worksheet, L"Columns");
-  if (!HoldsDispatch(columns)) return 0;
-  VARIANT count = InvokeGet(columns.pdispVal, L"Count");
+  return CountOfWorksheetCollection(L"Columns", L"GetWorkSheetTotalColumnsCount", L"Received total Cols");
+}
+
+LONG CExcelCom::CountOfWorksheetCollection(const wchar_t* collection, const wchar_t* label,
+                                           const wchar_t* receivedMessage) {
+  VARIANT items = InvokeGet(m_worksheet, collection);
+  if (!HoldsDispatch(items)) return 0;
+  VARIANT count = InvokeGet(items.pdispVal, L"Count");
   const LONG total = GetCountValue(count);
-  if (count.vt != VT_EMPTY) WriteLog(L"GetWorkSheetTotalColumnsCount", L"Received total Cols");
+  if (count.vt != VT_EMPTY) WriteLog(label, receivedMessage);
   ReleaseVariant(&count);
-  ReleaseVariant(&columns);
+  ReleaseVariant(&items);
   return total;
 }
 
