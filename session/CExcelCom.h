@@ -108,6 +108,16 @@ class CExcelCom : public ExcelBase {
   // type to GENERIC, status = (status != 0), and copies both error texts.
   // Call it before adding parameters or rows, never after.
   void BuildResponseFromStatus(int status);
+  // Makes the response a successful table response: as
+  // BuildResponseFromStatus(1) (both error texts copied), with the type
+  // TABLE_RESPONSE. Returns the table for the caller to fill:
+  //
+  //   excel::TableResponse* table = BuildTableResponse();
+  //   table->mutable_tablevariable()->add_rows()->add_columns(text);
+  //   table->set_morerecordsavailable(more);
+  //
+  // Call it before adding rows, never after.
+  excel::TableResponse* BuildTableResponse();
   // Sets the error code / message text (1 to 4095 characters; anything else
   // leaves it empty). Takes effect at the next BuildResponseFromStatus.
   void AddErrorCodeToResponse(const wchar_t* code);

@@ -40,6 +40,12 @@ void CExcelCom::BuildResponseFromStatus(int status) {
   m_response.set_commandresponsetype(excel::CommandResponse::GENERIC);
 }
 
+excel::TableResponse* CExcelCom::BuildTableResponse() {
+  BuildResponseFromStatus(1);
+  m_response.set_commandresponsetype(excel::CommandResponse::TABLE_RESPONSE);
+  return m_response.mutable_tableresponse();
+}
+
 void CExcelCom::AddErrorCodeToResponse(const wchar_t* code) { StoreErrorText(m_errorCode, code); }
 
 void CExcelCom::AddErrorMessageToResponse(const wchar_t* message) {
