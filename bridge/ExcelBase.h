@@ -162,6 +162,17 @@ class ExcelBase {
   // VT_R8; any other type gives its VariantChangeType text (empty on failure).
   static void ExtractValueProperty(const VARIANT& value, std::wstring& text);
 
+  // The cell text rule, shared by every read that answers a cell's text:
+  // empty for an error value or VT_EMPTY, the number rule above for a
+  // double, the string itself, TRUE or FALSE for a Boolean, the
+  // VariantChangeType text for anything else. Answers that conversion's
+  // failure (an array has no text form; `text` is then empty), else S_OK.
+  static HRESULT CellTextOf(const VARIANT& value, std::wstring& text);
+
+  // A new zero-terminated copy of `text`, freed by the caller with delete[];
+  // null when no memory can be had.
+  static wchar_t* NewTextArray(const std::wstring& text);
+
   // "Address" in R1C1 style, e.g. R3C2 or R1C1:R5C3.
   VARIANT GetReferenceAddressFromDispatch(IDispatch* range);
   // "Address": $B$3 when `absolute` is non-zero, B3 when 0.

@@ -218,6 +218,8 @@ class CExcelCom : public ExcelBase {
   int FinishConnecting(const wchar_t* label, int result);
   // Releases the worksheet, workbook and application references.
   void ReleaseConnection();
+  // Releases one of those references and leaves the member null.
+  static void ReleaseMember(IDispatch*& member);
   // Saves the workbook when `saveChanges` is non-zero; 0 without a workbook.
   int Save(int saveChanges);
   int CloseWorkBook();
@@ -243,9 +245,6 @@ class CExcelCom : public ExcelBase {
   int SetDispatcherCellValue(IDispatch* target, const wchar_t* value);
 
   // ---- Paging ------------------------------------------------------------------
-  // The cell text rule: empty for an error value, the number rule for a
-  // double, TRUE/FALSE for a Boolean, VariantChangeType text otherwise.
-  static void CellTextOf(const VARIANT& value, std::wstring& text);
   // Replaces the paging snapshot with the values of `range` ("Value" with
   // RangeValueDataType 10), cursor 0, counts from a value table. 0 (state
   // left empty) when the values cannot be read or are missing.
