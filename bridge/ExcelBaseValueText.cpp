@@ -5,7 +5,7 @@
 #include <limits>
 #include <new>
 
-#include "boundary/Log.h"
+#include "support/Log.h"
 #include "bridge/ExcelBase.h"
 #include "bridge/FixedTextWriter.h"
 #include "bridge/NumberText.h"

@@ -2,8 +2,8 @@
 // session operation), and the parser steps that use it.
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 #include "dispatch/CommandParser.h"
 #include "dispatch/CommandType.h"
 #include "dispatch/LogFormat.h"

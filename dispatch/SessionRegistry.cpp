@@ -2,7 +2,7 @@
 // "Detach", and the steps around one command's execution.
 #include <string>
 
-#include "boundary/Log.h"
+#include "support/Log.h"
 #include "dispatch/CommandParser.h"
 #include "dispatch/LogFormat.h"
 

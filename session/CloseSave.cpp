@@ -6,7 +6,7 @@
 //
 // The status of "Detach" and "Close" is the outcome of the save: true when
 // nothing had to be saved or the save succeeded.
-#include "boundary/Log.h"
+#include "support/Log.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
 

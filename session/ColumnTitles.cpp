@@ -4,7 +4,7 @@
 // a title that occurs twice keeps both columns, left to right.
 #include <string>
 
-#include "boundary/Log.h"
+#include "support/Log.h"
 #include "bridge/CellAddressText.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"

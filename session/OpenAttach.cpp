@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "boundary/Log.h"
+#include "support/Log.h"
 #include "bridge/CellAddressText.h"
 #include "bridge/OwnedInterface.h"
 #include "bridge/OwnedVariant.h"

@@ -2,8 +2,8 @@
 #include <cwchar>
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 #include "session/CExcelCom.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // worksheet row 1 is written.
 #include <string>
 
-#include "boundary/Log.h"
+#include "support/Log.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "boundary/Log.h"
+#include "support/Log.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
 

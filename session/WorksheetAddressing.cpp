@@ -7,7 +7,7 @@
 #include <cwctype>
 #include <string>
 
-#include "boundary/Log.h"
+#include "support/Log.h"
 #include "bridge/CellAddressText.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 #include "bridge/CellAddressText.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"

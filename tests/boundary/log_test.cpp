@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "boundary/Exports.h"
-#include "boundary/LogControl.h"
+#include "support/LogControl.h"
 #include "tests/boundary/SendHelpers.h"
 #include "tests/boundary/TempFolder.h"
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "boundary/Exports.h"
-#include "boundary/TextConversion.h"
+#include "support/TextConversion.h"
 #include "tests/boundary/SendHelpers.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "boundary/LogControl.h"
-#include "boundary/TextConversion.h"
+#include "support/LogControl.h"
+#include "support/TextConversion.h"
 
 namespace bridge_test {
 

@@ -14,7 +14,7 @@
 #include <stdexcept>
 
 #include "boundary/Exports.h"
-#include "boundary/LogControl.h"
+#include "support/LogControl.h"
 #include "server/host_hooks.h"
 
 namespace session_test {
