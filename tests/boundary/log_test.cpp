@@ -10,8 +10,8 @@
 
 #include "boundary/Exports.h"
 #include "support/LogControl.h"
-#include "tests/boundary/SendHelpers.h"
-#include "tests/boundary/TempFolder.h"
+#include "tests/boundary/send_helpers.h"
+#include "tests/boundary/temp_folder.h"
 
 namespace {
 

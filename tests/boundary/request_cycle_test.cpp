@@ -6,7 +6,7 @@
 
 #include "boundary/Exports.h"
 #include "support/TextConversion.h"
-#include "tests/boundary/SendHelpers.h"
+#include "tests/boundary/send_helpers.h"
 
 namespace {
 

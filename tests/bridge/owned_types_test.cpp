@@ -6,7 +6,7 @@
 
 #include "bridge/OwnedInterface.h"
 #include "bridge/OwnedVariant.h"
-#include "tests/bridge/FakeDispatch.h"
+#include "tests/bridge/fake_dispatch.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/bridge/BridgeTestSupport.h"
+#include "tests/bridge/bridge_test_support.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "tests/session/SessionTestSupport.h"
+#include "tests/session/session_test_support.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
