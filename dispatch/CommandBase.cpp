@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "support/LenientInteger.h"
 #include "support/Log.h"
 #include "support/TextConversion.h"
-#include "support/LenientInteger.h"
 
 void CommandBase::ParseParamater(int commandType, const ParameterMap& parameters) {
   ParseCommonParameters(L"CommandBase", commandType, parameters);

@@ -2,9 +2,9 @@
 // "Detach", and the steps around one command's execution.
 #include <string>
 
-#include "support/Log.h"
 #include "dispatch/CommandParser.h"
 #include "dispatch/LogFormat.h"
+#include "support/Log.h"
 
 CommandParser::~CommandParser() = default;
 

@@ -8,13 +8,14 @@
 // the session working on the previous workbook.
 #include <cwctype>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "support/Log.h"
 #include "bridge/CellAddressText.h"
 #include "bridge/OwnedInterface.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
+#include "support/Log.h"
 
 namespace {
 
@@ -208,9 +209,7 @@ int CExcelCom::GetAllRunningExcelInstance(const wchar_t* filePath) {
 }
 
 void CExcelCom::ReleaseMember(IDispatch*& member) {
-  IDispatch* held = member;
-  member = nullptr;
-  if (held != nullptr) held->Release();
+  OwnedDispatch released(std::exchange(member, nullptr));
 }
 
 void CExcelCom::ReleaseConnection() {

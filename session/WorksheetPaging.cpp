@@ -11,11 +11,11 @@
 #include <cstdint>
 #include <string>
 
-#include "support/Log.h"
-#include "support/TextConversion.h"
 #include "bridge/CellAddressText.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 
 namespace {
 

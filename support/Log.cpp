@@ -14,9 +14,9 @@
 #include <set>
 #include <string>
 
+#include "platform/windows_api.h"
 #include "support/LogControl.h"
 #include "support/TextConversion.h"
-#include "platform/windows_api.h"
 
 namespace {
 
