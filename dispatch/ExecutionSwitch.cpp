@@ -3,11 +3,27 @@
 // the session's response.
 #include "dispatch/CommandParser.h"
 
+#include "boundary/TextConversion.h"
+
 void CommandParser::ExecuteExcelComAction() {
   ResetAllDataBeforeExecute();
   if (m_commandType < 1 || m_commandType > 32 || !m_command) return;
   CExcelCom* session = GetExcelComObject(m_command->GetSessionName());
   const CommandBase& p = *m_command;
+  if (!p.GetParameterWithNul().empty()) {
+    const std::wstring message = L"The parameter \"" + ConvertStringToWstring(p.GetParameterWithNul()) +
+                                 L"\" holds a NUL character (\\u0000); the request is refused";
+    session->RefuseRequest(L"CommandParser", message.c_str());
+    return;
+  }
+  if (session->BelongsToAnotherThread()) {
+    // What the COM runtime answers a call on an interface of another
+    // single-threaded apartment; nothing of the session is touched.
+    session->RefuseRequest(L"CommandParser",
+                           L"RPC_E_WRONG_THREAD (0x8001010E): The application called an interface that was "
+                           L"marshalled for a different thread. The session belongs to the thread that opened it");
+    return;
+  }
   // Text arguments point into temporaries that live until the call returns.
   switch (m_commandType) {
     case 1:  // Attach: OpenExcel(FileName, SheetName, OpenSecureValue, EditSecureValue, open mode 1, ContainHeader, add-ins 0)

@@ -386,6 +386,8 @@ void WorksheetReader::StoreCell() {
   Cell& cell = sheet_.Put(cell_.row, cell_.col);
   cell.style = cell_.style;
   if (cell_.hasFormula) {
+    // Formulas carry the same _xHHHH_ escapes as texts (the writer escapes them).
+    DecodeEscapedCharacters(cell_.formula);
     std::string text;
     if (cell_.formulaType == "shared") {
       if (!cell_.formulaRef.empty() || shared_.find(cell_.formulaSi) == shared_.end()) {
