@@ -14,6 +14,7 @@
 # "regress-", and fix the fault.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD  # paths given to the targets are absolute: they work in a folder of their own
 seconds=${1:-60}
 shift || true
 targets=("$@")
@@ -33,15 +34,15 @@ mkdir -p build-fuzz/findings
 status=0
 summary=()
 for t in "${targets[@]}"; do
-  work=build-fuzz/corpus/$t
+  work=$root/build-fuzz/corpus/$t
   mkdir -p "$work"
   dict=()
-  [ -f tests/fuzz/dict/$t.dict ] && dict=(-dict=tests/fuzz/dict/$t.dict)
+  [ -f tests/fuzz/dict/$t.dict ] && dict=(-dict="$root/tests/fuzz/dict/$t.dict")
   log=build-fuzz/findings/$t.log
   echo "== $t: ${seconds}s"
-  if ! build-fuzz/tests/fuzz/${t}_fuzzer "$work" tests/fuzz/corpus/$t "${dict[@]}" \
+  if ! build-fuzz/tests/fuzz/${t}_fuzzer "$work" "$root/tests/fuzz/corpus/$t" "${dict[@]}" \
        -max_total_time="$seconds" -max_len="${max_len[$t]}" -timeout=20 -rss_limit_mb=2560 \
-       -print_final_stats=1 -artifact_prefix="build-fuzz/findings/$t-" >"$log" 2>&1; then
+       -print_final_stats=1 -artifact_prefix="$root/build-fuzz/findings/$t-" >"$log" 2>&1; then
     status=1
     echo "!! $t found a fault; the input is in build-fuzz/findings/ and the report in $log:"
     grep -m1 -A25 -E "ERROR: |FINDING|runtime error|Timeout|out-of-memory" "$log" || tail -30 "$log"
