@@ -289,6 +289,7 @@ const XmlToken& XmlScanner::Next() {
       data = buffer_.data();
       std::string_view raw(data + pos_, stop - pos_);
       pos_ = stop;
+      started_ = true;
       token_.raw = raw;
       if (raw[1] == '/') {
         std::string_view qname = raw.substr(2, raw.size() - 3);
@@ -328,6 +329,13 @@ const XmlToken& XmlScanner::Next() {
     data = buffer_.data();
     token_.kind = XmlTokenKind::Text;
     token_.raw = std::string_view(data + pos_, lt);
+    if (open_.empty()) {
+      std::string_view outside = token_.raw;
+      // A byte-order mark may open the document.
+      if (!started_ && outside.substr(0, 3) == "\xEF\xBB\xBF") outside.remove_prefix(3);
+      if (outside.find_first_not_of(" \t\r\n") != std::string_view::npos) Fail("character data outside the root element");
+    }
+    started_ = true;
     token_.text = token_.raw;
     pos_ += lt;
     return token_;

@@ -88,6 +88,7 @@ class XmlScanner {
   size_t end_ = 0;
   bool eof_ = false;
   bool sawRoot_ = false;
+  bool started_ = false;  // a token was returned (a byte-order mark may precede the first only)
   XmlToken token_;
   std::vector<std::string> open_;
   bool popAfterToken_ = false;

@@ -1,8 +1,10 @@
 // The streaming XML scanner against a conforming parser (pugixml): over every
 // XML part of every package in the fuzz seed corpus and the file fixtures,
 // both see the same elements, the same attribute values (normalised) and the
-// same texts (line ends normalised, references decoded), and a part one of
-// them refuses the other refuses too.
+// same texts (line ends normalised, references decoded); a part pugixml
+// refuses the scanner refuses too, and the scanner refuses only one thing
+// more: text outside the root element, which XML forbids and pugixml lets
+// pass.
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
@@ -117,8 +119,12 @@ TEST(XmlConformance, ScannerReadsWhatAConformingParserReads) {
       }
       SCOPED_TRACE(file.filename().string() + " " + name);
       pugi::xml_document doc;
+      // The options the package writer reads kept parts with, keeping
+      // white-space text so texts compare whole.
       const pugi::xml_parse_result parsed =
-          doc.load_buffer(xml.data(), xml.size(), pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_doctype);
+          doc.load_buffer(xml.data(), xml.size(),
+                          pugi::parse_default | pugi::parse_declaration | pugi::parse_doctype | pugi::parse_pi |
+                              pugi::parse_comments | pugi::parse_ws_pcdata);
       std::string scanned;
       std::string refusal;
       try {
@@ -132,6 +138,9 @@ TEST(XmlConformance, ScannerReadsWhatAConformingParserReads) {
         EXPECT_FALSE(refusal.empty()) << "pugixml refuses (" << parsed.description() << "), the scanner reads it";
         continue;
       }
+      // pugixml lets stray text outside the root element pass; XML forbids
+      // it, and the scanner refuses it.
+      if (refusal.find("outside the root element") != std::string::npos) continue;
       ASSERT_TRUE(refusal.empty()) << refusal;
       std::ostringstream expected;
       std::string text;

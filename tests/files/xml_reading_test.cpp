@@ -59,6 +59,7 @@ TEST(XmlScanner, LineEndsInTextBecomeLineFeeds) {
     SCOPED_TRACE(chunk);
     EXPECT_EQ(TextsOf(xml, chunk), "Hello\nFoo\nBar\n|kept\r\n\r|a\nb\nc|\n\n");
   }
+  EXPECT_EQ(TextsOf("\xEF\xBB\xBF\r\n<r><t>after a byte-order mark</t></r>\r\n", 2), "after a byte-order mark");
 }
 
 TEST(XmlScanner, AttributeValuesAreNormalised) {
@@ -109,6 +110,8 @@ TEST(XmlScanner, RefusesWhatIsNotSafeOrWellFormed) {
       {"element name starting with a dot", "<.r/>", "not a valid XML name"},
       {"attributes without space between", "<r a=\"1\"b=\"2\"/>", "white space"},
       {"'<' in an attribute value", "<r a=\"<\"/>", "'<' inside an attribute"},
+      {"text before the root", "<?xml version=\"1.0\"?>\"<r/>", "outside the root"},
+      {"text after the root", "<r/>x", "outside the root"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

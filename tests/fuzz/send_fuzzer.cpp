@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "boundary/Exports.h"
+#include "boundary/TextConversion.h"
 #include "proto/command.pb.h"
 #include "server/host_hooks.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -56,12 +57,13 @@ std::string Quote(const std::string& text) {
   return out + "\"";
 }
 
-void SendUtf8(const std::string& json) {
-  const std::wstring wide = fuzz::DecodeAnyWide(json);
+void SendWide(const std::wstring& wide) {
   const wchar_t* reply = Send(wide.c_str());
   if (reply == nullptr) fuzz::Finding("Send answered null");
   (void)std::wcslen(reply);
 }
+
+void SendUtf8(const std::string& json) { SendWide(fuzz::DecodeAnyWide(json)); }
 
 }  // namespace
 
@@ -84,16 +86,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t end = input.find('\n');
     std::string line(input.substr(0, end));
     input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
-    if (MayNameAnotherFolder(line)) continue;
-    for (size_t at = line.find("@BOOK@"); at != std::string::npos; at = line.find("@BOOK@", at + g_book.size())) {
-      line.replace(at, 6, g_book);
+    // Judged as the library will see it: decoded, then converted to UTF-8
+    // (an overlong form of '/' is a '/' by then).
+    const std::wstring wide = fuzz::DecodeAnyWide(line);
+    std::string seen = ConvertWStringTostring(wide);
+    if (MayNameAnotherFolder(seen)) continue;
+    for (size_t at = seen.find("@BOOK@"); at != std::string::npos; at = seen.find("@BOOK@", at + g_book.size())) {
+      seen.replace(at, 6, g_book);
     }
     excel::Command command;
-    if (google::protobuf::util::JsonStringToMessage(line, &command).ok()) {
+    if (google::protobuf::util::JsonStringToMessage(seen, &command).ok()) {
       auto name = command.parameter().find("SessionName");
       sessions.insert(name == command.parameter().end() ? std::string() : name->second);
     }
-    SendUtf8(line);
+    std::wstring request = wide;
+    for (size_t at = request.find(L"@BOOK@"); at != std::wstring::npos;
+         at = request.find(L"@BOOK@", at + g_book.size())) {
+      request.replace(at, 6, std::wstring(g_book.begin(), g_book.end()));
+    }
+    SendWide(request);
   }
   for (const std::string& session : sessions) {
     SendUtf8("{\"commandName\":\"Close\",\"parameter\":{\"SessionName\":" + Quote(session) + ",\"SaveChanges\":\"0\"}}");
