@@ -21,15 +21,10 @@
 #include "boundary/LogControl.h"
 #include "boundary/TextConversion.h"
 #include "server/host_hooks.h"
+#include "tests/boundary/SendHelpers.h"
 #include "tests/boundary/TempFolder.h"
 
 namespace {
-
-std::string SendJson(const std::string& json) {
-  const std::wstring request = ConvertStringToWstring(json);
-  const wchar_t* reply = Send(request.c_str());
-  return ConvertWStringTostring(std::wstring(reply, std::wcslen(reply)));
-}
 
 std::string Command(const std::string& name, const std::string& session, const std::string& params = "") {
   return "{\"commandName\":\"" + name + "\",\"parameter\":{\"SessionName\":\"" + session + "\"" +
