@@ -8,6 +8,7 @@ extern "C" const wchar_t* Send(const wchar_t* request) { return RunRequestCycle(
 
 extern "C" void InitializeLogger(int enable, const wchar_t* folder) {
   try {
+    const auto lock = LockRequests();
     ConfigureLog(enable, folder);
   } catch (...) {
     // The log is optional; a failure to configure it is not the host's error.

@@ -20,6 +20,12 @@ void CommandBase::ParseCommonParameters(const wchar_t* className, int commandTyp
 void CommandBase::ParseSessionName(const ParameterMap& parameters) {
   auto found = parameters.find("SessionName");
   if (found != parameters.end()) m_sessionName = ConvertStringToWstring(found->second);
+  for (const auto& [key, value] : parameters) {
+    if (value.find('\0') != std::string::npos) {
+      m_parameterWithNul = key.substr(0, key.find('\0'));
+      break;
+    }
+  }
 }
 
 void CommandBase::ParseKeys(const ParameterMap& parameters, const KeyBinding* bindings,

@@ -85,6 +85,7 @@ IDispatch* CExcelCom::CreateApplicationInstance(const CLSID& clsid, HRESULT* res
 
 int CExcelCom::InitOLE() {
   WriteLog(L"InitOLE", L"CoInitialize()");
+  m_apartmentThread = std::this_thread::get_id();
   // A repeated initialisation on this thread answers S_FALSE: still success.
   return SUCCEEDED(CoInitialize(nullptr)) ? 1 : 0;
 }

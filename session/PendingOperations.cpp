@@ -12,6 +12,10 @@ int CExcelCom::AnswerNotAvailable(const wchar_t* operation, const wchar_t* messa
   return 0;
 }
 
+int CExcelCom::RefuseRequest(const wchar_t* label, const wchar_t* message) {
+  return AnswerNotAvailable(label, message);
+}
+
 int CExcelCom::DeleteCell(int, const wchar_t*, const wchar_t*, int) {
   return AnswerNotAvailable(L"DeleteCell", L"DeleteCell is not available yet");
 }
