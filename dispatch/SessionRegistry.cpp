@@ -35,9 +35,11 @@ void CommandParser::ResetAllDataBeforeExecute() {
   session->ClearResultData();
 }
 
-excel::CommandResponse CommandParser::GetExecutionResult() {
+excel::CommandResponse CommandParser::GetExecutionResult() { return ExecutionResult(); }
+
+const excel::CommandResponse& CommandParser::ExecutionResult() {
   if (m_command && m_commandType != 0) {
-    return GetExcelComObject(m_command->GetSessionName())->GetResultData();
+    return GetExcelComObject(m_command->GetSessionName())->ResultView();
   }
   return m_defaultResponse;
 }

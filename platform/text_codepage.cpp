@@ -27,6 +27,16 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteStr, int 
   const auto* bytes = reinterpret_cast<const unsigned char*>(lpMultiByteStr);
   size_t written = 0;
   for (size_t at = 0; at < size;) {
+    if (bytes[at] < 0x80) {
+      // ASCII, most of any text: one byte, one character.
+      if (cchWideChar > 0) {
+        if (written >= static_cast<size_t>(cchWideChar)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+        lpWideCharStr[written] = static_cast<wchar_t>(bytes[at]);
+      }
+      ++written;
+      ++at;
+      continue;
+    }
     size_t used;
     bool valid;
     const char32_t scalar = DecodeUtf8(bytes + at, size - at, &used, &valid);
@@ -62,6 +72,14 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr, int 
   char encoded[4];
   for (size_t i = 0; i < count; ++i) {
     const uint32_t value = static_cast<uint32_t>(lpWideCharStr[i]);
+    if (value < 0x80) {
+      if (cbMultiByte > 0) {
+        if (written >= static_cast<size_t>(cbMultiByte)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+        lpMultiByteStr[written] = static_cast<char>(value);
+      }
+      ++written;
+      continue;
+    }
     const bool valid = IsScalarValue(value);
     if (!valid && (dwFlags & WC_ERR_INVALID_CHARS)) return Fail(ERROR_NO_UNICODE_TRANSLATION);
     const size_t length = EncodeUtf8(valid ? value : kReplacementCharacter, encoded);

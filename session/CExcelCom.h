@@ -40,6 +40,8 @@ class CExcelCom : public ExcelBase {
 
   // Result access.
   virtual excel::CommandResponse GetResultData();     // slot 8: a copy of the response
+  // The response itself, for printing it without a copy.
+  const excel::CommandResponse& ResultView() const { return m_response; }
   // slot 9: a copy owned by the session, made at the first call after the
   // last ClearResultData and not refreshed by later changes.
   virtual excel::CommandResponse* GetResultDataEx();
