@@ -251,6 +251,10 @@ class CExcelCom : public ExcelBase {
 
   excel::CommandResponse m_response;
   std::unique_ptr<excel::CommandResponse> m_responseCopy;  // see GetResultDataEx
+  // The rows of the last page, emptied but with their strings' storage kept,
+  // so the next page of the same read fills them instead of allocating anew.
+  // Kept only while a paging snapshot has pages left.
+  std::unique_ptr<excel::TableResponse::Table> m_spareTable;
 
   FindState m_findState;
   int m_containHeader = 0;  // row 1 holds column titles ("ContainHeader")

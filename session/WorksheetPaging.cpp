@@ -8,6 +8,7 @@
 // texts) reached kPageCharacterLimit, so a single row wider than the cell
 // limit is delivered whole. Once the last row has been delivered the
 // snapshot is released.
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -48,8 +49,10 @@ void AppendCellText(std::string& out, const std::wstring& text) {
       return;
     }
   }
-  out.reserve(text.size());
-  for (wchar_t c : text) out += static_cast<char>(c);
+  const size_t start = out.size();
+  out.resize(start + text.size());
+  char* at = out.data() + start;
+  for (wchar_t c : text) *at++ = static_cast<char>(c);
 }
 
 // True when `snapshot` is a two-dimensional array of VARIANT (a value of
@@ -70,7 +73,10 @@ void CExcelCom::CellTextOf(const VARIANT& value, std::wstring& text) {
       // A whole number below 1E+15 reads as its digits under the number
       // rule (its OLE text has no point); that text is made directly.
       if (value.dblVal == std::trunc(value.dblVal) && std::fabs(value.dblVal) < 1e15) {
-        text = std::to_wstring(static_cast<long long>(value.dblVal));
+        char digits[24];  // the digits of any long long, with its sign
+        char* end =
+            std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value.dblVal)).ptr;
+        text.assign(digits, end);  // ASCII: widened character by character
       } else {
         ExtractValueProperty(value, text);
       }
@@ -201,6 +207,7 @@ int CExcelCom::GetWorkSheetMoreData() {
     // Column-major storage: element (row, column), both from 1, sits at
     // (row - 1) + (column - 1) * rowCount.
     const size_t rowCount = static_cast<size_t>(paging.rowCount);
+    if (m_spareTable && !table->has_tablevariable()) table->set_allocated_tablevariable(m_spareTable.release());
     excel::TableResponse::Table* rows = table->mutable_tablevariable();
     std::wstring text;
     while (paging.rowCursor < paging.rowCount) {
