@@ -1,5 +1,7 @@
 #include "platform/bstr.h"
 
+#include <sys/mman.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -25,7 +27,10 @@ struct BlockHeader {
   std::atomic<uint32_t> holders;
   uint32_t reserved;
 };
-constexpr size_t kBlockBytes = size_t(64) << 10;
+// Shared blocks are mapped from the system, not taken from the heap: a block
+// goes back whole when its last text is freed, whatever the heap holds
+// around it, so a large value array leaves no memory behind.
+constexpr size_t kBlockBytes = size_t(256) << 10;
 constexpr size_t kBlockHeaderBytes = 16;
 static_assert(sizeof(BlockHeader) <= kBlockHeaderBytes);
 // Texts above this many bytes get a heap block of their own.
@@ -123,7 +128,7 @@ void ReleaseBlock(char* block) {
   auto* header = reinterpret_cast<BlockHeader*>(block);
   if (header->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) {
     header->~BlockHeader();
-    std::free(block);
+    munmap(block, kBlockBytes);
   }
 }
 
@@ -149,8 +154,8 @@ BSTR BstrBlockAllocator::Allocate(const OLECHAR* text, UINT length) {
   const size_t recordBytes = (kHeaderBytes + byteLength + sizeof(OLECHAR) + 7) / 8 * 8;
   if (!block_ || used_ + recordBytes > kBlockBytes) {
     Retire();
-    void* fresh = std::malloc(kBlockBytes);
-    if (!fresh) return nullptr;
+    void* fresh = mmap(nullptr, kBlockBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (fresh == MAP_FAILED) return nullptr;
     auto* header = new (fresh) BlockHeader{};
     header->holders.store(1, std::memory_order_relaxed);  // this allocator's hold
     block_ = static_cast<char*>(fresh);

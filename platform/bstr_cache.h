@@ -5,9 +5,9 @@
 //   of that size on that thread takes one back instead of calling the heap.
 // - Shared blocks (`BstrBlockAllocator`, not a Windows function): a caller
 //   that makes very many texts at once, such as a value array of a whole
-//   sheet, places them one after another in large blocks. Each text is still
-//   an ordinary BSTR, freed with SysFreeString; a block goes back to the heap
-//   when its last text is freed.
+//   sheet, places them one after another in 256 KB blocks mapped from the
+//   system. Each text is still an ordinary BSTR, freed with SysFreeString; a
+//   block is unmapped when its last text is freed.
 //
 // Both are switched off, as in the real runtime, when the environment
 // variable OANOCACHE is set when the first BSTR is made, and by default in a

@@ -90,7 +90,7 @@ TEST(BstrBlockAllocator, TextsAreOrdinaryBstrsFreedOneByOneInAnyOrder) {
     BstrBlockAllocator allocator;
     // Enough texts to fill several shared blocks, with one too long to share
     // and an empty one.
-    for (int i = 0; i < 5000; ++i) {
+    for (int i = 0; i < 20000; ++i) {
       const std::wstring text = L"cell " + std::to_wstring(i);
       texts.push_back(allocator.Allocate(text.data(), UINT(text.size())));
     }
@@ -99,17 +99,17 @@ TEST(BstrBlockAllocator, TextsAreOrdinaryBstrsFreedOneByOneInAnyOrder) {
     texts.push_back(allocator.Allocate(L"", 0));
     texts.push_back(allocator.Allocate(nullptr, 3));
   }  // the allocator goes first: its texts stay
-  for (int i = 0; i < 5000; ++i) {
+  for (int i = 0; i < 20000; ++i) {
     SCOPED_TRACE(i);
     const std::wstring expected = L"cell " + std::to_wstring(i);
     ASSERT_EQ(SysStringLen(texts[i]), expected.size());
     EXPECT_EQ(PrefixOf(texts[i]), expected.size() * sizeof(OLECHAR));
     EXPECT_EQ(std::wstring(texts[i]), expected);  // terminated after its length
   }
-  EXPECT_EQ(SysStringLen(texts[5000]), 5000u);
-  EXPECT_EQ(texts[5001][0], L'\0');
-  EXPECT_EQ(SysStringLen(texts[5002]), 3u);
-  EXPECT_EQ(texts[5002][3], L'\0');
+  EXPECT_EQ(SysStringLen(texts[20000]), 5000u);
+  EXPECT_EQ(texts[20001][0], L'\0');
+  EXPECT_EQ(SysStringLen(texts[20002]), 3u);
+  EXPECT_EQ(texts[20002][3], L'\0');
   // Every other text first, then the rest backwards; each block goes when its
   // last text goes (the sanitizer build checks nothing leaks or is freed twice).
   for (size_t i = 0; i < texts.size(); i += 2) SysFreeString(texts[i]);
