@@ -28,13 +28,16 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteStr, int 
   size_t written = 0;
   for (size_t at = 0; at < size;) {
     if (bytes[at] < 0x80) {
-      // ASCII, most of any text: one byte, one character.
+      // A run of ASCII, most of any text: one byte, one character.
+      size_t runEnd = at + 1;
+      while (runEnd < size && bytes[runEnd] < 0x80) ++runEnd;
+      const size_t run = runEnd - at;
       if (cchWideChar > 0) {
-        if (written >= static_cast<size_t>(cchWideChar)) return Fail(ERROR_INSUFFICIENT_BUFFER);
-        lpWideCharStr[written] = static_cast<wchar_t>(bytes[at]);
+        if (run > static_cast<size_t>(cchWideChar) - written) return Fail(ERROR_INSUFFICIENT_BUFFER);
+        for (size_t i = 0; i < run; ++i) lpWideCharStr[written + i] = static_cast<wchar_t>(bytes[at + i]);
       }
-      ++written;
-      ++at;
+      written += run;
+      at = runEnd;
       continue;
     }
     size_t used;
