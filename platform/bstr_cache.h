@@ -18,7 +18,17 @@
 
 #include <cstddef>
 
-#include "platform/base_types.h"
+#include "platform/windows_api.h"
+
+#ifdef _WIN32
+
+// The system runtime keeps its own cache; texts are allocated one by one.
+class BstrBlockAllocator {
+ public:
+  BSTR Allocate(const OLECHAR* text, UINT length) { return SysAllocStringLen(text, length); }
+};
+
+#else
 
 // Turns the cache and shared blocks on or off for the whole process and
 // returns the previous setting. Blocks already cached stay until reused or
@@ -49,3 +59,5 @@ class BstrBlockAllocator {
   char* block_ = nullptr;  // the block being filled, held by this allocator
   size_t used_ = 0;        // bytes of block_ in use, header included
 };
+
+#endif  // _WIN32
