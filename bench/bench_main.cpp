@@ -1,3 +1,5 @@
+#include <malloc.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -43,6 +45,9 @@ double PeakResidentMiB() { return StatusFieldMiB("VmHWM:"); }
 double CurrentResidentMiB() { return StatusFieldMiB("VmRSS:"); }
 
 void ResetPeakResident() {
+  // Heap pages that earlier benchmarks freed go back to the system first, so
+  // they do not count towards the next peak.
+  malloc_trim(0);
   std::ofstream clear("/proc/self/clear_refs");
   clear << "5";
 }
@@ -59,6 +64,7 @@ int main(int argc, char** argv) {
     if (filter && entry.name.find(filter) == std::string::npos) continue;
     report.Note("running " + entry.name);
     entry.fn(report);
+    report.Note("resident after " + entry.name + ": " + std::to_string(CurrentResidentMiB()) + " MiB");
   }
   return 0;
 }

@@ -40,7 +40,8 @@ std::vector<Entry>& Registry();
 double NowSeconds();
 // Peak resident set size of this process so far, in MiB (VmHWM).
 double PeakResidentMiB();
-// Resets the peak resident figure where the kernel allows it (clear_refs 5).
+// Returns freed heap pages to the system and resets the peak resident figure
+// where the kernel allows it (clear_refs 5).
 void ResetPeakResident();
 // Current resident set size in MiB (VmRSS).
 double CurrentResidentMiB();

@@ -37,8 +37,10 @@ struct LoadUnloadSentinel {
 };
 LoadUnloadSentinel g_loadUnload;
 
-// Steps 2 to 7: parse, run, and take the result into `reply`.
-void ParseAndExecute(const wchar_t* request, excel::CommandResponse& reply) {
+// Steps 2 to 7: parse, run, and give the result to print. The result is the
+// session's own response (or the parser's empty one), printed without a copy
+// before ClearCommandParserMemory empties it.
+const excel::CommandResponse& ParseAndExecute(const wchar_t* request) {
   excel::Command command;
   g_requestText.clear();
   AppendWideAsUtf8(g_requestText, request, std::wcslen(request));
@@ -47,7 +49,7 @@ void ParseAndExecute(const wchar_t* request, excel::CommandResponse& reply) {
   ParseCommandJson(g_requestText, &command);
   g_commandParser.ParseCommand(&command);
   g_commandParser.ExecuteExcelComAction();
-  reply = g_commandParser.GetExecutionResult();
+  return g_commandParser.ExecutionResult();
 }
 
 }  // namespace
@@ -59,14 +61,15 @@ const wchar_t* RunRequestCycle(const wchar_t* request) {
   try {
     lock.lock();
     WriteLog(L"Send", L"Command data is Received");
-    excel::CommandResponse reply;
+    static const excel::CommandResponse kEmptyResponse;
+    const excel::CommandResponse* reply = &kEmptyResponse;
     try {
-      ParseAndExecute(request != nullptr ? request : L"", reply);
+      reply = &ParseAndExecute(request != nullptr ? request : L"");
     } catch (...) {
       WriteLog(L"Send-Response", L"Error in Command Execution , so send defalut reponse");
     }
     g_narrowReply.clear();
-    PrintResponseJson(reply, &g_narrowReply);
+    PrintResponseJson(*reply, &g_narrowReply);
     WriteLog(L"Send-Response", L"Response sent to java");
     // Clears the session's response, removes a "Detach" session after its
     // reply was printed, deletes the parameter object.

@@ -38,6 +38,9 @@ class CommandParser {
   // A copy of the current session's response, or the empty default response
   // when there is no current command.
   excel::CommandResponse GetExecutionResult();
+  // The same response without the copy, valid until the session's response
+  // changes or the session goes (ClearCommandParserMemory).
+  const excel::CommandResponse& ExecutionResult();
   // End of a request: clears the session's response, removes the session
   // after "Detach", deletes the parameter object.
   void ClearCommandParserMemory();

@@ -30,9 +30,11 @@ void CommandParser::ResetAllDataBeforeExecute() {
   session->ClearResultData();
 }
 
-excel::CommandResponse CommandParser::GetExecutionResult() {
+excel::CommandResponse CommandParser::GetExecutionResult() { return ExecutionResult(); }
+
+const excel::CommandResponse& CommandParser::ExecutionResult() {
   if (m_command && m_commandType != CommandType::None) {
-    return GetExcelComObject(m_command->GetSessionName())->GetResultData();
+    return GetExcelComObject(m_command->GetSessionName())->ResultView();
   }
   return m_defaultResponse;
 }

@@ -1,3 +1,4 @@
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -40,11 +41,28 @@ std::wstring MagnitudeText(unsigned __int128 magnitude, int scale, bool negative
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0xA0; }
 
+// printf's "%.*G" and "%.*f" of a finite value, through to_chars (which
+// gives the same digits as printf in the "C" locale, without its cost).
+void PrintReal(char* text, size_t size, double value, int digits, bool general) {
+  if (std::isfinite(value)) {
+    const std::to_chars_result r = std::to_chars(
+        text, text + size - 1, value, general ? std::chars_format::general : std::chars_format::fixed, digits);
+    if (r.ec == std::errc()) {
+      *r.ptr = '\0';
+      if (general) {
+        if (char* exponent = std::strchr(text, 'e')) *exponent = 'E';
+      }
+      return;
+    }
+  }
+  std::snprintf(text, size, general ? "%.*G" : "%.*f", digits, value);
+}
+
 }  // namespace
 
 std::wstring FormatRealText(double value, int significantDigits) {
   char text[400];
-  std::snprintf(text, sizeof text, "%.*G", significantDigits, value);
+  PrintReal(text, sizeof text, value, significantDigits, true);
   if (IsNegativeZeroText(text)) return L"0";
   if (const char* exponent = std::strchr(text, 'E')) {
     const int power = std::atoi(exponent + 1);
@@ -52,7 +70,7 @@ std::wstring FormatRealText(double value, int significantDigits) {
     const int decimals = point && point < exponent ? static_cast<int>(exponent - point - 1) : 0;
     const int needed = std::abs(power) + (decimals > 1 ? decimals - 1 : 0);
     if (needed < significantDigits) {
-      std::snprintf(text, sizeof text, "%.*f", significantDigits, value);
+      PrintReal(text, sizeof text, value, significantDigits, false);
       StripFractionZeros(text);
       if (IsNegativeZeroText(text)) return L"0";
     }

@@ -27,6 +27,19 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteStr, int 
   const auto* bytes = reinterpret_cast<const unsigned char*>(lpMultiByteStr);
   size_t written = 0;
   for (size_t at = 0; at < size;) {
+    if (bytes[at] < 0x80) {
+      // A run of ASCII, most of any text: one byte, one character.
+      size_t runEnd = at + 1;
+      while (runEnd < size && bytes[runEnd] < 0x80) ++runEnd;
+      const size_t run = runEnd - at;
+      if (cchWideChar > 0) {
+        if (run > static_cast<size_t>(cchWideChar) - written) return Fail(ERROR_INSUFFICIENT_BUFFER);
+        for (size_t i = 0; i < run; ++i) lpWideCharStr[written + i] = static_cast<wchar_t>(bytes[at + i]);
+      }
+      written += run;
+      at = runEnd;
+      continue;
+    }
     size_t used;
     bool valid;
     const char32_t scalar = DecodeUtf8(bytes + at, size - at, &used, &valid);
@@ -62,6 +75,14 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr, int 
   char encoded[4];
   for (size_t i = 0; i < count; ++i) {
     const uint32_t value = static_cast<uint32_t>(lpWideCharStr[i]);
+    if (value < 0x80) {
+      if (cbMultiByte > 0) {
+        if (written >= static_cast<size_t>(cbMultiByte)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+        lpMultiByteStr[written] = static_cast<char>(value);
+      }
+      ++written;
+      continue;
+    }
     const bool valid = IsScalarValue(value);
     if (!valid && (dwFlags & WC_ERR_INVALID_CHARS)) return Fail(ERROR_NO_UNICODE_TRANSLATION);
     const size_t length = EncodeUtf8(valid ? value : kReplacementCharacter, encoded);

@@ -41,6 +41,8 @@ class CExcelCom : public ExcelBase {
 
   // Result access.
   virtual excel::CommandResponse GetResultData();     // slot 8: a copy of the response
+  // The response itself, for printing it without a copy.
+  const excel::CommandResponse& ResultView() const { return m_response; }
   // slot 9: a copy owned by the session, made at the first call after the
   // last ClearResultData and not refreshed by later changes.
   virtual excel::CommandResponse* GetResultDataEx();
@@ -272,6 +274,10 @@ class CExcelCom : public ExcelBase {
 
   excel::CommandResponse m_response;
   std::unique_ptr<excel::CommandResponse> m_responseCopy;  // see GetResultDataEx
+  // The rows of the last page, emptied but with their strings' storage kept,
+  // so the next page of the same read fills them instead of allocating anew.
+  // Kept only while a paging snapshot has pages left.
+  std::unique_ptr<excel::TableResponse::Table> m_spareTable;
 
   FindState m_findState;
   int m_containHeader = 0;  // row 1 holds column titles ("ContainHeader")

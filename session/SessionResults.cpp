@@ -75,6 +75,14 @@ void CExcelCom::AddErrorParamater(const wchar_t* key, LONG first, LONG second) {
 
 void CExcelCom::ClearResultData() {
   WriteLog(L"ClearResultData", L"Clear Command response data");
+  if (m_pagingState.snapshot.vt == VT_EMPTY) {
+    m_spareTable.reset();
+  } else if (m_response.has_tableresponse() && m_response.tableresponse().has_tablevariable()) {
+    // Clearing a message deletes its sub-messages; taken out first, the
+    // table keeps its emptied rows and strings for the next page.
+    m_spareTable.reset(m_response.mutable_tableresponse()->release_tablevariable());
+    m_spareTable->Clear();
+  }
   m_response.Clear();
   m_responseCopy.reset();
 }

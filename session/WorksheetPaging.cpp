@@ -44,8 +44,10 @@ void AppendCellText(std::string& out, const std::wstring& text) {
       return;
     }
   }
-  out.reserve(text.size());
-  for (wchar_t c : text) out += static_cast<char>(c);
+  const size_t start = out.size();
+  out.resize(start + text.size());
+  char* at = out.data() + start;
+  for (wchar_t c : text) *at++ = static_cast<char>(c);
 }
 
 // True when `snapshot` is a two-dimensional array of VARIANT (a value of
@@ -162,6 +164,7 @@ int CExcelCom::GetWorkSheetMoreData() {
     // Column-major storage: element (row, column), both from 1, sits at
     // (row - 1) + (column - 1) * rowCount.
     const size_t rowCount = static_cast<size_t>(paging.rowCount);
+    if (m_spareTable && !table->has_tablevariable()) table->set_allocated_tablevariable(m_spareTable.release());
     excel::TableResponse::Table* rows = table->mutable_tablevariable();
     std::wstring text;
     while (paging.rowCursor < paging.rowCount) {

@@ -14,12 +14,12 @@ int ClampCount(size_t length) { return length > INT_MAX ? INT_MAX : static_cast<
 void AppendUtf8AsWide(std::wstring& out, const char* text, size_t length) {
   if (text == nullptr || length == 0) return;
   const int count = ClampCount(length);
-  // Flags 0: malformed input becomes U+FFFD instead of failing.
-  const int needed = MultiByteToWideChar(CP_UTF8, 0, text, count, nullptr, 0);
-  if (needed <= 0) return;
+  // One pass: no UTF-8 text has fewer bytes than it has wide characters, so
+  // room for `count` characters always suffices. Flags 0: malformed input
+  // becomes U+FFFD instead of failing.
   const size_t start = out.size();
-  out.resize(start + static_cast<size_t>(needed));
-  const int written = MultiByteToWideChar(CP_UTF8, 0, text, count, out.data() + start, needed);
+  out.resize(start + static_cast<size_t>(count));
+  const int written = MultiByteToWideChar(CP_UTF8, 0, text, count, out.data() + start, count);
   out.resize(written > 0 ? start + static_cast<size_t>(written) : start);
 }
 

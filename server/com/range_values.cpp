@@ -1,6 +1,7 @@
 // Value, Value2, Text, Formula and ClearContents of a range.
 #include <cmath>
 
+#include "platform/bstr_cache.h"
 #include "server/com/range_object.h"
 #include "server/engine/typed_input.h"
 #include "server/engine/value_text.h"
@@ -24,8 +25,10 @@ bool IsCurrencyStyle(const engine::Workbook& book, uint32_t style) {
   return format >= 5 && format <= 8;
 }
 
-// Writes the value of one cell into a VARIANT that is VT_EMPTY.
-void CellToVariant(const engine::Workbook& book, const Cell& cell, bool asValue2, VARIANT* out) {
+// Writes the value of one cell into a VARIANT that is VT_EMPTY. Texts of an
+// array come from `texts` (shared blocks), a single cell's from the heap.
+void CellToVariant(const engine::Workbook& book, const Cell& cell, bool asValue2, VARIANT* out,
+                   BstrBlockAllocator* texts = nullptr) {
   switch (cell.type) {
     case CellType::Empty:
       if (cell.formula) {
@@ -65,7 +68,8 @@ void CellToVariant(const engine::Workbook& book, const Cell& cell, bool asValue2
       return;
     case CellType::Text: {
       const std::wstring_view text = book.strings.Text(cell.text);
-      out->bstrVal = SysAllocStringLen(text.data(), UINT(text.size()));
+      out->bstrVal = texts ? texts->Allocate(text.data(), UINT(text.size()))
+                           : SysAllocStringLen(text.data(), UINT(text.size()));
       if (!out->bstrVal) throw std::bad_alloc();
       out->vt = VT_BSTR;
       return;
@@ -152,8 +156,9 @@ void RangeObject::GetValue(Call& call, bool asValue2) {
   SafeArrayAccessData(array, reinterpret_cast<void**>(&data));
   // Column-major: element (r, c) is data[(r - 1) + (c - 1) * rows].
   try {
+    BstrBlockAllocator texts;
     sheet_->ForEachCellIn(area, [&](int32_t row, int32_t col, const Cell& cell) {
-      CellToVariant(book, cell, asValue2, &data[size_t(row - area.r1) + size_t(col - area.c1) * rows]);
+      CellToVariant(book, cell, asValue2, &data[size_t(row - area.r1) + size_t(col - area.c1) * rows], &texts);
     });
   } catch (...) {
     SafeArrayUnaccessData(array);

@@ -68,11 +68,13 @@ const RowRecord* RowStore::Find(int32_t row) const {
 }
 
 RowRecord& RowStore::Obtain(int32_t row) {
-  // Appending after the last row is the loader's path: no search.
+  // Appending after the last row, or to it, is the loader's path: no search.
   const size_t n = size();
   size_t i;
   if (n == 0 || RowAt(n - 1) < row) {
     i = n;
+  } else if (RowAt(n - 1) == row) {
+    return At(n - 1);
   } else {
     i = LowerBound(row);
     if (RowAt(i) == row) return At(i);

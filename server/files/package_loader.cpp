@@ -4,6 +4,7 @@
 
 #include "server/files/file_error.h"
 #include "server/files/package_data.h"
+#include "server/files/read_ahead.h"
 #include "server/files/relationships.h"
 #include "server/files/shared_strings_part.h"
 #include "server/files/sheet_reader.h"
@@ -23,6 +24,17 @@ size_t RequirePart(const ZipReader& zip, const std::string& part, const std::str
                     " is missing.");
   }
   return *index;
+}
+
+// Parts at least this large are inflated on a second thread while they are
+// scanned; smaller ones are not worth a thread.
+constexpr uint64_t kReadAheadFromBytes = 4u << 20;
+
+// The part's bytes as the XML scanner pulls them.
+XmlScanner::Source PartSource(const ZipReader& zip, size_t index) {
+  XmlScanner::Source source = zip.OpenStream(index);
+  if (zip.entries()[index].size < kReadAheadFromBytes) return source;
+  return ReadAhead(std::move(source));
 }
 
 }  // namespace
@@ -72,7 +84,7 @@ void LoadPackage(const std::string& path, const std::string& displayName, engine
 
   if (!data->sharedStringsPart.empty()) {
     size_t index = RequirePart(zip, data->sharedStringsPart, displayName);
-    XmlScanner scanner(zip.OpenStream(index), data->sharedStringsPart);
+    XmlScanner scanner(PartSource(zip, index), data->sharedStringsPart);
     ReadSharedStrings(scanner, workbook.strings, data->sstIds, data->sstRich, zip.entries()[index].size);
   }
 
@@ -95,7 +107,7 @@ void LoadPackage(const std::string& path, const std::string& displayName, engine
     size_t index = RequirePart(zip, sheetData->part, displayName);
     if (IsRelType(rel->second.type, "worksheet")) {
       sheet->kind = engine::SheetKind::Worksheet;
-      XmlScanner scanner(zip.OpenStream(index), sheetData->part);
+      XmlScanner scanner(PartSource(zip, index), sheetData->part);
       ReadWorksheet(scanner, workbook, *data, *sheet, *sheetData, zip.entries()[index].size);
     } else {
       // Chart sheets, dialog sheets and macro sheets hold no cells the engine

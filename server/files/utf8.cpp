@@ -1,5 +1,6 @@
 #include "server/files/utf8.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace sheetwright::files {
@@ -37,8 +38,12 @@ void AppendUtf8AsWide(std::string_view utf8, std::wstring& out) {
   while (p < end) {
     unsigned char lead = *p;
     if (lead < 0x80) {
-      out.push_back(static_cast<wchar_t>(lead));
-      ++p;
+      // A run of ASCII, one character per byte, widened in one go.
+      const auto* run = p;
+      while (p < end && *p < 0x80) ++p;
+      const size_t start = out.size();
+      out.resize(start + static_cast<size_t>(p - run));
+      std::copy(run, p, out.data() + start);
       continue;
     }
     int length = SequenceLength(lead);
