@@ -232,6 +232,15 @@ class CExcelCom : public ExcelBase {
   // it (error code EXCEL_QUV_SETCELL_101). Does not build the response.
   int SetDispatcherCellValue(IDispatch* target, const wchar_t* value);
 
+  // ---- Selection ---------------------------------------------------------------
+  // Selects the range between two corners and answers 1; a range the
+  // application refuses (or refuses to select) answers `refusedCode` with the
+  // parameter "Range" ("first:last") and 0.
+  int SelectBetweenCorners(const wchar_t* label, const wchar_t* refusedCode,
+                           const std::wstring& first, const std::wstring& last);
+  // The active cell's row, column and relative address; false without one.
+  bool LocateActiveCell(LONG& row, LONG& column, std::wstring& address);
+
   // ---- Paging ------------------------------------------------------------------
   // The cell text rule: empty for an error value, the number rule for a
   // double, TRUE/FALSE for a Boolean, VariantChangeType text otherwise.

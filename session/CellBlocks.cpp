@@ -1,0 +1,118 @@
+// "GetMultipleCells": a block of cells as a table of texts. The block runs
+// from A1 to the used range's bottom-right cell (option 0), over whole
+// used-range rows between two row numbers (option 1), or between two
+// addresses (option 2). A block of several cells is read with one "Value" call
+// into the paging state that "GetWorksheetData" uses and delivered in pages
+// ("GetMoreWorksheetData" continues it); one cell is answered directly and
+// leaves an earlier paging state in place.
+#include <string>
+
+#include "boundary/Log.h"
+#include "boundary/TextConversion.h"
+#include "bridge/CellAddressText.h"
+#include "session/CExcelCom.h"
+#include "session/SessionVariants.h"
+#include "session/ValueTable.h"
+
+using session_variants::Empty;
+using session_variants::HoldsDispatch;
+using session_variants::TextOf;
+
+namespace {
+
+const wchar_t kLabel[] = L"GetMultipleCellsEx";
+const wchar_t kBlockError[] = L"EXCEL_QUV_GET_MULTIPLE_CELL_100";
+
+const wchar_t* OrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
+
+}  // namespace
+
+int CExcelCom::GetMultipleCellsEx(int option, const wchar_t* cellFrom, const wchar_t* cellTo,
+                                  LONG rowFrom, LONG rowTo) {
+  if (IsLogEnabled()) {
+    WriteLog(kLabel, L"Option = " + std::to_wstring(option) + L"  cell from  = " + OrEmpty(cellFrom) +
+                         L" cell to= " + OrEmpty(cellTo) + L" row from = " + std::to_wstring(rowFrom) +
+                         L" row to = " + std::to_wstring(rowTo) + L" ");
+  }
+  std::wstring firstCorner, lastCorner;
+  if (option == 0) {
+    WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"Start");
+    VARIANT usedRange = GetWorkSheetUsedRangeDispatcher();
+    WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"End");
+    VARIANT address = HoldsDispatch(usedRange) ? GetAddressFromDispatch(usedRange.pdispVal, 0) : Empty();
+    ReleaseVariant(&usedRange);
+    if (address.vt != VT_BSTR) {
+      ReleaseVariant(&address);
+      WriteLog(kLabel, L"There is no used range data");
+      AddErrorCodeToResponse(kBlockError);
+      BuildResponseFromStatus(0);
+      return 0;
+    }
+    // A1 wherever the used range begins, to its bottom-right corner.
+    firstCorner = L"A1";
+    lastCorner = TextOf(address);
+    const size_t colon = lastCorner.find(L':');
+    if (colon != std::wstring::npos) lastCorner.erase(0, colon + 1);
+    ReleaseVariant(&address);
+  } else if (option == 1) {
+    LONG firstRow = 1, lastRow = 1, firstColumn = 1, lastColumn = 1;
+    if (!GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn)) {
+      WriteLog(kLabel, L"There is no used range data");
+      AddErrorCodeToResponse(kBlockError);
+      BuildResponseFromStatus(0);
+      return 0;
+    }
+    firstCorner = GetColumnName(firstColumn) + std::to_wstring(rowFrom);
+    lastCorner = GetColumnName(lastColumn) + std::to_wstring(rowTo);
+  } else if (option == 2) {
+    firstCorner = OrEmpty(cellFrom);
+    lastCorner = OrEmpty(cellTo);
+  }
+
+  VARIANT range = GetWorkSheetRanges(firstCorner.c_str(), lastCorner.c_str());
+  if (!HoldsDispatch(range)) {
+    ReleaseVariant(&range);
+    WriteLog(kLabel, L"error in worksheet range data");
+    AddErrorCodeToResponse(kBlockError);
+    BuildResponseFromStatus(0);
+    return 0;
+  }
+
+  // Equal corners name one cell; so does a block whose value is not a table
+  // (corners written differently, such as B2 and $B$2). Either is answered as
+  // its one text, without touching the paging state.
+  VARIANT values = Empty();
+  const bool oneCell = firstCorner == lastCorner;
+  const bool read = !oneCell && GetRangeSafeArrayValue(range.pdispVal, &values) != 0;
+  if (oneCell || (read && !value_table::IsValueTable(values))) {
+    ReleaseVariant(&values);
+    wchar_t* text = GetValuePropertyData(range.pdispVal);
+    ReleaseVariant(&range);
+    if (text == nullptr) {
+      AddErrorCodeToResponse(kBlockError);
+      BuildResponseFromStatus(0);
+      return 0;
+    }
+    BuildResponseFromStatus(1);
+    excel::TableResponse* table = m_response.mutable_tableresponse();
+    table->set_morerecordsavailable(false);
+    table->mutable_tablevariable()->add_rows()->add_columns(ConvertWStringTostring(text));
+    delete[] text;
+    return 1;
+  }
+  ReleaseVariant(&range);
+
+  // The block replaces whatever the paging state held.
+  m_pagingState.Release();
+  if (!read || !value_table::IsValueTable(values)) {
+    ReleaseVariant(&values);
+    WriteLog(L"GetWorkSheetData", L"Error in Get Range data");
+    AddErrorCodeToResponse(kBlockError);
+    BuildResponseFromStatus(0);
+    return 0;
+  }
+  m_pagingState.snapshot = values;  // the state owns the values from here on
+  m_pagingState.rowCursor = 0;
+  value_table::ShapeOf(m_pagingState.snapshot, m_pagingState.rowCount, m_pagingState.columnCount);
+  return GetWorkSheetMoreData();
+}

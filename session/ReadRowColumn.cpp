@@ -1,0 +1,202 @@
+// "ReadRow" and "ReadColumn": the rest of a row or column from a cell (the
+// active cell or a named one) to the edge of the used area, or the whole row
+// or column from column A or row 1. The cells are read with one "Value" call;
+// "ReadRow" answers one table row holding every cell's text, "ReadColumn" one
+// table row per cell. Numbers read as the OLE conversion renders them.
+#include <cmath>
+#include <string>
+
+#include "boundary/Log.h"
+#include "boundary/TextConversion.h"
+#include "bridge/CellAddressText.h"
+#include "session/CExcelCom.h"
+#include "session/SessionVariants.h"
+#include "session/ValueTable.h"
+
+using session_variants::Empty;
+using session_variants::HoldsDispatch;
+using session_variants::TextOf;
+using value_table::AppendCellText;
+
+namespace {
+
+const wchar_t kLabel[] = L"ReadRowColumn";
+
+const wchar_t* OrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
+
+// The text of one element: empty for an error value, TRUE/FALSE for a
+// Boolean, text unchanged, anything else (numbers included) as
+// VariantChangeType renders it.
+void ReadTextOf(const VARIANT& value, std::wstring& text) {
+  text.clear();
+  switch (value.vt) {
+    case VT_ERROR:
+    case VT_EMPTY:
+      return;
+    case VT_BSTR:
+      if (value.bstrVal != nullptr) text.assign(value.bstrVal, SysStringLen(value.bstrVal));
+      return;
+    case VT_BOOL:
+      text = value.boolVal == VARIANT_TRUE ? L"TRUE" : L"FALSE";
+      return;
+    case VT_R8:
+      // A whole number below 1E+15 converts to its digits; made directly.
+      if (value.dblVal == std::trunc(value.dblVal) && std::fabs(value.dblVal) < 1e15) {
+        text = std::to_wstring(static_cast<long long>(value.dblVal));
+        return;
+      }
+      [[fallthrough]];
+    default: {
+      VARIANT converted = Empty();
+      if (SUCCEEDED(VariantChangeType(&converted, &value, 0, VT_BSTR))) text = TextOf(converted);
+      VariantClear(&converted);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+int CExcelCom::ReadRowColumn(int cellOption, const wchar_t* cellAddress, int readFull, int byRow) {
+  // The error codes of the two commands differ only in their tag.
+  const std::wstring codePrefix = byRow ? L"EXCEL_QUV_READ_ROW_" : L"EXCEL_QUV_READ_COL_";
+  auto fail = [&](const wchar_t* number, const wchar_t* line) {
+    AddErrorCodeToResponse((codePrefix + number).c_str());
+    BuildResponseFromStatus(0);
+    if (line != nullptr) WriteLog(kLabel, line);
+    return 0;
+  };
+  // The worksheet row and column of an R1C1 address result; false when the
+  // result holds no address.
+  auto locate = [this](const VARIANT& address, LONG& row, LONG& column) {
+    if (address.vt != VT_BSTR) return false;
+    GetRowColIndexFromReferenceAddress(address.bstrVal, row, column);
+    return true;
+  };
+  if (IsLogEnabled()) {
+    WriteLog(kLabel, L"Read Cell option = " + std::to_wstring(cellOption) + L" cell Address = " +
+                         OrEmpty(cellAddress) + L" full row = " + std::to_wstring(readFull) +
+                         L" read by Row = " + std::to_wstring(byRow));
+  }
+
+  VARIANT cell = (cellOption == 0 || cellOption == 1) ? GetCellOptionDispatcher(cellOption, cellAddress)
+                                                      : Empty();
+  if (!HoldsDispatch(cell)) {
+    ReleaseVariant(&cell);
+    return fail(L"103", L"unable to fect active cell");
+  }
+  VARIANT relative = GetAddressFromDispatch(cell.pdispVal, 0);
+  const std::wstring cellText = TextOf(relative);
+  ReleaseVariant(&relative);
+  VARIANT reference = GetReferenceAddressFromDispatch(cell.pdispVal);
+  ReleaseVariant(&cell);
+  LONG row = 0, column = 0;
+  const bool located = locate(reference, row, column);
+  ReleaseVariant(&reference);
+  if (!located) return fail(L"100", L"Error Type generic");
+
+  LONG startRow = row, startColumn = column;
+  if (readFull != 0) {
+    if (byRow) {
+      startColumn = 1;
+    } else {
+      startRow = 1;
+    }
+  }
+
+  WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"Start");
+  VARIANT usedRange = GetWorkSheetUsedRangeDispatcher();
+  WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"End");
+  VARIANT lastCell = HoldsDispatch(usedRange) ? GetRangeLastItemPosition(usedRange.pdispVal) : Empty();
+  ReleaseVariant(&usedRange);
+  VARIANT lastReference = HoldsDispatch(lastCell) ? GetReferenceAddressFromDispatch(lastCell.pdispVal) : Empty();
+  ReleaseVariant(&lastCell);
+  LONG lastRow = 0, lastColumn = 0;
+  const bool bounded = locate(lastReference, lastRow, lastColumn);
+  ReleaseVariant(&lastReference);
+  if (!bounded) return fail(L"100", L"Error Type generic");
+
+  if (row > lastRow || column > lastColumn) {
+    AddErrorCodeToResponse((codePrefix + L"101").c_str());
+    BuildResponseFromStatus(0);
+    AddErrorParamater(L"CellAddress", cellText.c_str());
+    WriteLog(kLabel, L"Error Out of Range Data ");
+    return 0;
+  }
+
+  const LONG endRow = byRow ? startRow : lastRow;
+  const LONG endColumn = byRow ? lastColumn : startColumn;
+  const LONG cellCount = byRow ? lastColumn - startColumn + 1 : lastRow - startRow + 1;
+  const std::wstring firstCorner = GetColumnName(startColumn) + std::to_wstring(startRow);
+  const std::wstring lastCorner = GetColumnName(endColumn) + std::to_wstring(endRow);
+  VARIANT range = GetWorkSheetRanges(firstCorner.c_str(), lastCorner.c_str());
+  if (!HoldsDispatch(range)) {
+    ReleaseVariant(&range);
+    return fail(L"100", L"Error Get Worksheet Ranges Data ");
+  }
+
+  WriteLog(kLabel, L"Start Reading all values ");
+  VARIANT values = Empty();
+  if (!GetRangeSafeArrayValue(range.pdispVal, &values)) {
+    ReleaseVariant(&range);
+    AddErrorCodeToResponse((codePrefix + L"102").c_str());
+    BuildResponseFromStatus(0);
+    AddErrorParamater(L"Range", firstCorner.c_str(), lastCorner.c_str());
+    WriteLog(kLabel, L"Error unable to fect data ");
+    return 0;
+  }
+  WriteLog(kLabel, L"reading completed ");
+
+  int result = 1;
+  if (values.vt == VT_EMPTY) {
+    // Only a value that is not there reads as no data: a cell holding 0 or
+    // FALSE is read like any other.
+    BuildResponseFromStatus(1);
+    m_response.mutable_tableresponse()->mutable_tablevariable()->add_rows()->add_columns();
+    WriteLog(kLabel, L"There is no any data in the sheet");
+  } else if (cellCount == 1 || !value_table::IsValueTable(values)) {
+    wchar_t* text = GetValuePropertyData(range.pdispVal);
+    if (text != nullptr) {
+      BuildResponseFromStatus(1);
+      excel::TableResponse* table = m_response.mutable_tableresponse();
+      table->mutable_tablevariable()->add_rows()->add_columns(ConvertWStringTostring(text));
+      table->set_morerecordsavailable(false);
+      delete[] text;
+    } else {
+      WriteLog(kLabel, L"Error in Read Single cell value");
+      BuildResponseFromStatus(0);
+      result = 0;
+    }
+  } else {
+    BuildResponseFromStatus(1);
+    excel::TableResponse::Table* rows = m_response.mutable_tableresponse()->mutable_tablevariable();
+    int tableRows = 0, tableColumns = 0;
+    value_table::ShapeOf(values, tableRows, tableColumns);
+    VARIANT* elements = nullptr;
+    if (SUCCEEDED(SafeArrayAccessData(values.parray, reinterpret_cast<void**>(&elements)))) {
+      // A row range is one table row; a column range one table row per cell.
+      // Either way the elements run in reading order in column-major storage
+      // (a single row or a single column).
+      const size_t count = static_cast<size_t>(tableRows) * static_cast<size_t>(tableColumns);
+      std::wstring text;
+      if (byRow) {
+        excel::TableResponse::Row* line = rows->add_rows();
+        line->mutable_columns()->Reserve(static_cast<int>(count));
+        for (size_t i = 0; i < count; ++i) {
+          ReadTextOf(elements[i], text);
+          AppendCellText(*line->add_columns(), text);
+        }
+      } else {
+        rows->mutable_rows()->Reserve(static_cast<int>(count));
+        for (size_t i = 0; i < count; ++i) {
+          ReadTextOf(elements[i], text);
+          AppendCellText(*rows->add_rows()->add_columns(), text);
+        }
+      }
+      SafeArrayUnaccessData(values.parray);
+    }
+  }
+  ReleaseVariant(&values);
+  ReleaseVariant(&range);
+  return result;
+}
