@@ -120,6 +120,10 @@ class CExcelCom : public ExcelBase {
   void AddErrorParamater(const wchar_t* key, LONG number);
   void AddErrorParamater(const wchar_t* key, LONG first, LONG second);
 
+  // Sets the error code text to `code`, builds the response from 0 and
+  // returns 0: the common failure answer of an operation.
+  int AnswerFailure(const wchar_t* code);
+
   // The reply of an operation that is not built yet: logs `message` under
   // `operation`, answers a failed status response carrying `message`, and
   // returns 0.
@@ -238,6 +242,9 @@ class CExcelCom : public ExcelBase {
   // parameter "Range" ("first:last") and 0.
   int SelectBetweenCorners(const wchar_t* label, const wchar_t* refusedCode,
                            const std::wstring& first, const std::wstring& last);
+  // Activates the workbook and reads the used range's last row and column;
+  // 1, or 0 after answering `failureCode`.
+  int UsedEndForSelection(const wchar_t* failureCode, LONG& lastRow, LONG& lastColumn);
   // The active cell's row, column and relative address; false without one.
   bool LocateActiveCell(LONG& row, LONG& column, std::wstring& address);
 

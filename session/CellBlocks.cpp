@@ -16,14 +16,13 @@
 
 using session_variants::Empty;
 using session_variants::HoldsDispatch;
+using session_variants::OrEmpty;
 using session_variants::TextOf;
 
 namespace {
 
 const wchar_t kLabel[] = L"GetMultipleCellsEx";
 const wchar_t kBlockError[] = L"EXCEL_QUV_GET_MULTIPLE_CELL_100";
-
-const wchar_t* OrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
 
 }  // namespace
 
@@ -44,9 +43,7 @@ int CExcelCom::GetMultipleCellsEx(int option, const wchar_t* cellFrom, const wch
     if (address.vt != VT_BSTR) {
       ReleaseVariant(&address);
       WriteLog(kLabel, L"There is no used range data");
-      AddErrorCodeToResponse(kBlockError);
-      BuildResponseFromStatus(0);
-      return 0;
+      return AnswerFailure(kBlockError);
     }
     // A1 wherever the used range begins, to its bottom-right corner.
     firstCorner = L"A1";
@@ -58,9 +55,7 @@ int CExcelCom::GetMultipleCellsEx(int option, const wchar_t* cellFrom, const wch
     LONG firstRow = 1, lastRow = 1, firstColumn = 1, lastColumn = 1;
     if (!GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn)) {
       WriteLog(kLabel, L"There is no used range data");
-      AddErrorCodeToResponse(kBlockError);
-      BuildResponseFromStatus(0);
-      return 0;
+      return AnswerFailure(kBlockError);
     }
     firstCorner = GetColumnName(firstColumn) + std::to_wstring(rowFrom);
     lastCorner = GetColumnName(lastColumn) + std::to_wstring(rowTo);
@@ -73,9 +68,7 @@ int CExcelCom::GetMultipleCellsEx(int option, const wchar_t* cellFrom, const wch
   if (!HoldsDispatch(range)) {
     ReleaseVariant(&range);
     WriteLog(kLabel, L"error in worksheet range data");
-    AddErrorCodeToResponse(kBlockError);
-    BuildResponseFromStatus(0);
-    return 0;
+    return AnswerFailure(kBlockError);
   }
 
   // Equal corners name one cell; so does a block whose value is not a table
@@ -89,9 +82,7 @@ int CExcelCom::GetMultipleCellsEx(int option, const wchar_t* cellFrom, const wch
     wchar_t* text = GetValuePropertyData(range.pdispVal);
     ReleaseVariant(&range);
     if (text == nullptr) {
-      AddErrorCodeToResponse(kBlockError);
-      BuildResponseFromStatus(0);
-      return 0;
+      return AnswerFailure(kBlockError);
     }
     BuildResponseFromStatus(1);
     excel::TableResponse* table = m_response.mutable_tableresponse();
@@ -107,9 +98,7 @@ int CExcelCom::GetMultipleCellsEx(int option, const wchar_t* cellFrom, const wch
   if (!read || !value_table::IsValueTable(values)) {
     ReleaseVariant(&values);
     WriteLog(L"GetWorkSheetData", L"Error in Get Range data");
-    AddErrorCodeToResponse(kBlockError);
-    BuildResponseFromStatus(0);
-    return 0;
+    return AnswerFailure(kBlockError);
   }
   m_pagingState.snapshot = values;  // the state owns the values from here on
   m_pagingState.rowCursor = 0;

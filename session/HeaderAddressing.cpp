@@ -13,21 +13,14 @@
 
 using session_variants::Empty;
 using session_variants::HoldsDispatch;
+using session_variants::OrEmpty;
 using session_variants::TextOf;
 
 namespace {
 
-const wchar_t* OrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
-
 // Column letters as "GetCellAddress" accepts them without a header row: at
 // most three ASCII letters (the empty text included).
-bool IsColumnLetters(const std::wstring& title) {
-  if (title.size() > 3) return false;
-  for (wchar_t c : title) {
-    if (!((c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'))) return false;
-  }
-  return true;
-}
+bool IsColumnLetters(const std::wstring& title) { return title.size() <= 3 && IsContainOnlyAlpha(title); }
 
 }  // namespace
 

@@ -15,6 +15,7 @@
 
 using session_variants::Empty;
 using session_variants::HoldsDispatch;
+using session_variants::OrEmpty;
 using session_variants::TextOf;
 using value_table::AppendCellText;
 
@@ -22,44 +23,26 @@ namespace {
 
 const wchar_t kLabel[] = L"ReadRowColumn";
 
-const wchar_t* OrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
-
-// The text of one element: empty for an error value, TRUE/FALSE for a
-// Boolean, text unchanged, anything else (numbers included) as
-// VariantChangeType renders it.
-void ReadTextOf(const VARIANT& value, std::wstring& text) {
-  text.clear();
-  switch (value.vt) {
-    case VT_ERROR:
-    case VT_EMPTY:
-      return;
-    case VT_BSTR:
-      if (value.bstrVal != nullptr) text.assign(value.bstrVal, SysStringLen(value.bstrVal));
-      return;
-    case VT_BOOL:
-      text = value.boolVal == VARIANT_TRUE ? L"TRUE" : L"FALSE";
-      return;
-    case VT_R8:
-      // A whole number below 1E+15 converts to its digits; made directly.
-      if (value.dblVal == std::trunc(value.dblVal) && std::fabs(value.dblVal) < 1e15) {
-        text = std::to_wstring(static_cast<long long>(value.dblVal));
-        return;
-      }
-      [[fallthrough]];
-    default: {
-      VARIANT converted = Empty();
-      if (SUCCEEDED(VariantChangeType(&converted, &value, 0, VT_BSTR))) text = TextOf(converted);
-      VariantClear(&converted);
-      return;
-    }
-  }
-}
-
 }  // namespace
 
 int CExcelCom::ReadRowColumn(int cellOption, const wchar_t* cellAddress, int readFull, int byRow) {
   // The error codes of the two commands differ only in their tag.
   const std::wstring codePrefix = byRow ? L"EXCEL_QUV_READ_ROW_" : L"EXCEL_QUV_READ_COL_";
+  // The text of one element: the cell text rule, except that numbers read
+  // as VariantChangeType renders them (a whole number below 1E+15 as its
+  // digits, made directly).
+  auto readText = [](const VARIANT& value, std::wstring& text) {
+    const bool whole = value.vt == VT_R8 && value.dblVal == std::trunc(value.dblVal) &&
+                       std::fabs(value.dblVal) < 1e15;
+    if (value.vt != VT_R8 || whole) {
+      CellTextOf(value, text);
+      return;
+    }
+    text.clear();
+    VARIANT converted = Empty();
+    if (SUCCEEDED(VariantChangeType(&converted, &value, 0, VT_BSTR))) text = TextOf(converted);
+    VariantClear(&converted);
+  };
   auto fail = [&](const wchar_t* number, const wchar_t* line) {
     AddErrorCodeToResponse((codePrefix + number).c_str());
     BuildResponseFromStatus(0);
@@ -183,13 +166,13 @@ int CExcelCom::ReadRowColumn(int cellOption, const wchar_t* cellAddress, int rea
         excel::TableResponse::Row* line = rows->add_rows();
         line->mutable_columns()->Reserve(static_cast<int>(count));
         for (size_t i = 0; i < count; ++i) {
-          ReadTextOf(elements[i], text);
+          readText(elements[i], text);
           AppendCellText(*line->add_columns(), text);
         }
       } else {
         rows->mutable_rows()->Reserve(static_cast<int>(count));
         for (size_t i = 0; i < count; ++i) {
-          ReadTextOf(elements[i], text);
+          readText(elements[i], text);
           AppendCellText(*rows->add_rows()->add_columns(), text);
         }
       }

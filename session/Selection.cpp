@@ -12,21 +12,10 @@
 
 using session_variants::Empty;
 using session_variants::HoldsDispatch;
+using session_variants::OrEmpty;
 using session_variants::TextOf;
 
 namespace {
-
-const wchar_t* OrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
-
-// Column letters only (A to Z, a to z); a column text holding anything else
-// would make the corners name some other range (a digit turns "5" + "1"
-// into row 51).
-bool IsLetters(const std::wstring& text) {
-  for (wchar_t c : text) {
-    if (!((c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'))) return false;
-  }
-  return true;
-}
 
 std::wstring Corner(const std::wstring& column, LONG row) { return column + std::to_wstring(row); }
 
@@ -70,6 +59,15 @@ int CExcelCom::SelectBetweenCorners(const wchar_t* label, const wchar_t* refused
   return 0;
 }
 
+// Activates the workbook and reads the used range's last row and column;
+// on failure answers `failureCode` and 0.
+int CExcelCom::UsedEndForSelection(const wchar_t* failureCode, LONG& lastRow, LONG& lastColumn) {
+  ActivateWorkBook();
+  LONG firstRow = 1, firstColumn = 1;
+  if (!GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn)) return AnswerFailure(failureCode);
+  return 1;
+}
+
 // The active cell's worksheet row and column, and its relative address;
 // false when there is no active cell or its address cannot be read.
 bool CExcelCom::LocateActiveCell(LONG& row, LONG& column, std::wstring& address) {
@@ -97,27 +95,19 @@ int CExcelCom::SelectRows(int cellOption, LONG rowFrom, LONG rowTo) {
     WriteLog(kLabel, L"Cell Option = " + std::to_wstring(cellOption) + L" Row from  = " +
                          std::to_wstring(rowFrom) + L" Row to = " + std::to_wstring(rowTo));
   }
-  auto fail = [this](const wchar_t* code) {
-    AddErrorCodeToResponse(code);
-    BuildResponseFromStatus(0);
-    return 0;
-  };
-  ActivateWorkBook();
-  LONG firstRow = 1, lastRow = 1, firstColumn = 1, lastColumn = 1;
-  if (!GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn)) {
-    return fail(kRowCodes.noUsedRange);
-  }
+  LONG lastRow = 1, lastColumn = 1;
+  if (!UsedEndForSelection(kRowCodes.noUsedRange, lastRow, lastColumn)) return 0;
   if (cellOption == 0) {
     LONG column = 0;
     std::wstring address;
-    if (!LocateActiveCell(rowFrom, column, address)) return fail(kRowCodes.noActiveCell);
+    if (!LocateActiveCell(rowFrom, column, address)) return AnswerFailure(kRowCodes.noActiveCell);
     rowTo = rowFrom;
   } else if (cellOption == 1) {
     rowTo = rowFrom;
   } else if (cellOption != 2) {
-    return fail(kRowCodes.noUsedRange);
+    return AnswerFailure(kRowCodes.noUsedRange);
   }
-  if (rowFrom < 1 || rowTo < 1) return fail(kRowCodes.noUsedRange);
+  if (rowFrom < 1 || rowTo < 1) return AnswerFailure(kRowCodes.noUsedRange);
   const std::wstring lastLetters = GetColumnName(lastColumn);
   return SelectBetweenCorners(kLabel, kRowCodes.rangeRefused, Corner(L"A", rowFrom),
                               Corner(lastLetters, rowTo));
@@ -129,31 +119,24 @@ int CExcelCom::SelectColumns(int cellOption, const wchar_t* columnFrom, const wc
     WriteLog(kLabel, L"Cell Option = " + std::to_wstring(cellOption) + L" From Column  = " +
                          OrEmpty(columnFrom) + L" To Column = " + OrEmpty(columnTo));
   }
-  auto fail = [this](const wchar_t* code) {
-    AddErrorCodeToResponse(code);
-    BuildResponseFromStatus(0);
-    return 0;
-  };
-  ActivateWorkBook();
-  LONG firstRow = 1, lastRow = 1, firstColumn = 1, lastColumn = 1;
-  if (!GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn)) {
-    return fail(kColumnCodes.noUsedRange);
-  }
+  LONG lastRow = 1, lastColumn = 1;
+  if (!UsedEndForSelection(kColumnCodes.noUsedRange, lastRow, lastColumn)) return 0;
   std::wstring from = OrEmpty(columnFrom), to = OrEmpty(columnTo);
   if (cellOption == 0) {
     LONG row = 0, column = 0;
     std::wstring address;
-    if (!LocateActiveCell(row, column, address)) return fail(kColumnCodes.noActiveCell);
+    if (!LocateActiveCell(row, column, address)) return AnswerFailure(kColumnCodes.noActiveCell);
     from = to = GetColumnName(column);
   } else if (cellOption == 1) {
     to = from;
   } else if (cellOption != 2) {
-    return fail(kColumnCodes.noUsedRange);
+    return AnswerFailure(kColumnCodes.noUsedRange);
   }
-  if (from.empty() || to.empty()) return fail(kColumnCodes.noUsedRange);
+  if (from.empty() || to.empty()) return AnswerFailure(kColumnCodes.noUsedRange);
   const std::wstring first = Corner(from, 1), last = Corner(to, lastRow);
-  if (!IsLetters(from) || !IsLetters(to)) {
-    // Not column letters: the corners would name another range.
+  if (!IsContainOnlyAlpha(from) || !IsContainOnlyAlpha(to)) {
+    // Not column letters: the corners would name another range (a digit
+    // turns "5" + "1" into row 51).
     AddErrorCodeToResponse(kColumnCodes.rangeRefused);
     BuildResponseFromStatus(0);
     AddErrorParamater(L"Range", first.c_str(), last.c_str());
@@ -168,22 +151,13 @@ int CExcelCom::SelectCells(int cellOption, const wchar_t* cellFrom, const wchar_
     WriteLog(kLabel, L"Cell Option = " + std::to_wstring(cellOption) + L" From Column  = " +
                          OrEmpty(cellFrom) + L" To Column = " + OrEmpty(cellTo));
   }
-  ActivateWorkBook();
-  LONG firstRow = 1, lastRow = 1, firstColumn = 1, lastColumn = 1;
-  if (!GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn)) {
-    AddErrorCodeToResponse(kCellCodes.noUsedRange);
-    BuildResponseFromStatus(0);
-    return 0;
-  }
+  LONG lastRow = 1, lastColumn = 1;
+  if (!UsedEndForSelection(kCellCodes.noUsedRange, lastRow, lastColumn)) return 0;
   std::wstring first, last;
   switch (cellOption) {
     case 0: {
       LONG row = 0, column = 0;
-      if (!LocateActiveCell(row, column, first)) {
-        AddErrorCodeToResponse(kCellCodes.noActiveCell);
-        BuildResponseFromStatus(0);
-        return 0;
-      }
+      if (!LocateActiveCell(row, column, first)) return AnswerFailure(kCellCodes.noActiveCell);
       last = first;
       break;
     }

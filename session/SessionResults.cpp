@@ -40,6 +40,12 @@ void CExcelCom::BuildResponseFromStatus(int status) {
   m_response.set_commandresponsetype(excel::CommandResponse::GENERIC);
 }
 
+int CExcelCom::AnswerFailure(const wchar_t* code) {
+  AddErrorCodeToResponse(code);
+  BuildResponseFromStatus(0);
+  return 0;
+}
+
 void CExcelCom::AddErrorCodeToResponse(const wchar_t* code) { StoreErrorText(m_errorCode, code); }
 
 void CExcelCom::AddErrorMessageToResponse(const wchar_t* message) {

@@ -32,6 +32,9 @@ inline VARIANT FromText(const std::wstring& text) {
   return value;
 }
 
+// `text`, or the empty text for null.
+inline const wchar_t* OrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
+
 // The text of an address result (empty for anything that is not VT_BSTR).
 inline std::wstring TextOf(const VARIANT& value) {
   if (value.vt != VT_BSTR || value.bstrVal == nullptr) return std::wstring();

@@ -81,9 +81,7 @@ int CExcelCom::GetSingleRowEx(const wchar_t* cellFrom, const wchar_t* cellTo, LO
   if (specificRow < 1 || specificRow > cache.rowCount) {
     WriteLog(kLabel, L"Record Ended specificRow > total row");
     cache.Reset();
-    AddErrorCodeToResponse(kRowError);
-    BuildResponseFromStatus(0);
-    return 0;
+    return AnswerFailure(kRowError);
   }
 
   BuildResponseFromStatus(1);

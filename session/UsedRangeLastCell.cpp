@@ -34,9 +34,7 @@ void AnswerOneText(excel::CommandResponse& response, const std::wstring& text, c
 int CExcelCom::GetUsedRange() {
   LONG firstRow = 1, lastRow = 1, firstColumn = 1, lastColumn = 1;
   if (!GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn)) {
-    AddErrorCodeToResponse(L"EXCEL_QUV_GET_USED_RANGE_100");
-    BuildResponseFromStatus(0);
-    return 0;
+    return AnswerFailure(L"EXCEL_QUV_GET_USED_RANGE_100");
   }
   const std::wstring text = GetColumnName(firstColumn) + std::to_wstring(firstRow) + L":" +
                             GetColumnName(lastColumn) + std::to_wstring(lastRow);
@@ -58,9 +56,7 @@ int CExcelCom::GetLastCellAddressApi() {
   ReleaseVariant(&lastCell);
   if (address.vt != VT_BSTR) {
     ReleaseVariant(&address);
-    AddErrorCodeToResponse(L"EXCEL_QUV_GET_LAST_CELL_100");
-    BuildResponseFromStatus(0);
-    return 0;
+    return AnswerFailure(L"EXCEL_QUV_GET_LAST_CELL_100");
   }
   AnswerOneText(m_response, TextOf(address), m_errorMessage, m_errorCode);
   ReleaseVariant(&address);
