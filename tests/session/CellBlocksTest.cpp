@@ -155,6 +155,15 @@ TEST(CellBlocksTest, FailuresAnswerTheirCode) {
   ASSERT_EQ(zeroBlock.rows.size(), 3u);
   EXPECT_EQ(zeroBlock.rows[2], (std::vector<std::string>{"", "", "0"}));
   Close("bad");
+  // Without a workbook every option fails the same way.
+  for (int option : {0, 1, 2}) {
+    SCOPED_TRACE(option);
+    const Reply closed = Block("bad", option, "A1", "B2", 1, 2);
+    EXPECT_FALSE(closed.status);
+    EXPECT_EQ(closed.errorCode, "EXCEL_QUV_GET_MULTIPLE_CELL_100");
+  }
+  EXPECT_EQ(Send(Command("ReadColumn", "bad").Param("CellOption", 1).Param("CellAddress", "A1")).errorCode,
+            "EXCEL_QUV_READ_COL_103");
   EXPECT_EQ(LiveServerObjects(), start);
 }
 
