@@ -11,9 +11,9 @@
 #include <string>
 
 #include "boundary/JsonWire.h"
-#include "boundary/Log.h"
-#include "boundary/LogControl.h"
-#include "boundary/TextConversion.h"
+#include "support/Log.h"
+#include "support/LogControl.h"
+#include "support/TextConversion.h"
 #include "dispatch/CommandParser.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "boundary/TextConversion.h"
+#include "support/TextConversion.h"
 #include "bridge/FixedTextWriter.h"
 
 namespace {

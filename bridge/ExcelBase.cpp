@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "boundary/Log.h"
+#include "support/Log.h"
 #include "bridge/FixedTextWriter.h"
 
 namespace {

@@ -7,17 +7,13 @@
 // leaves an earlier paging state in place.
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 #include "bridge/CellAddressText.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
+#include "session/NullableText.h"
 #include "session/ValueTable.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
-using session_variants::OrEmpty;
-using session_variants::TextOf;
 
 namespace {
 
@@ -36,21 +32,19 @@ int CExcelCom::GetMultipleCellsEx(int option, const wchar_t* cellFrom, const wch
   std::wstring firstCorner, lastCorner;
   if (option == 0) {
     WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"Start");
-    VARIANT usedRange = GetWorkSheetUsedRangeDispatcher();
+    OwnedVariant usedRange(GetWorkSheetUsedRangeDispatcher());
     WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"End");
-    VARIANT address = HoldsDispatch(usedRange) ? GetAddressFromDispatch(usedRange.pdispVal, 0) : Empty();
-    ReleaseVariant(&usedRange);
-    if (address.vt != VT_BSTR) {
-      ReleaseVariant(&address);
+    OwnedVariant address(usedRange.HoldsDispatch() ? GetAddressFromDispatch(usedRange.Dispatch(), 0)
+                                                   : EmptyVariant());
+    if (address.Type() != VT_BSTR) {
       WriteLog(kLabel, L"There is no used range data");
       return AnswerFailure(kBlockError);
     }
     // A1 wherever the used range begins, to its bottom-right corner.
     firstCorner = L"A1";
-    lastCorner = TextOf(address);
+    lastCorner = address.Text();
     const size_t colon = lastCorner.find(L':');
     if (colon != std::wstring::npos) lastCorner.erase(0, colon + 1);
-    ReleaseVariant(&address);
   } else if (option == 1) {
     LONG firstRow = 1, lastRow = 1, firstColumn = 1, lastColumn = 1;
     if (!GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn)) {
@@ -64,9 +58,8 @@ int CExcelCom::GetMultipleCellsEx(int option, const wchar_t* cellFrom, const wch
     lastCorner = OrEmpty(cellTo);
   }
 
-  VARIANT range = GetWorkSheetRanges(firstCorner.c_str(), lastCorner.c_str());
-  if (!HoldsDispatch(range)) {
-    ReleaseVariant(&range);
+  OwnedVariant range(GetWorkSheetRanges(firstCorner.c_str(), lastCorner.c_str()));
+  if (!range.HoldsDispatch()) {
     WriteLog(kLabel, L"error in worksheet range data");
     return AnswerFailure(kBlockError);
   }
@@ -74,16 +67,12 @@ int CExcelCom::GetMultipleCellsEx(int option, const wchar_t* cellFrom, const wch
   // Equal corners name one cell; so does a block whose value is not a table
   // (corners written differently, such as B2 and $B$2). Either is answered as
   // its one text, without touching the paging state.
-  VARIANT values = Empty();
+  OwnedVariant values;
   const bool oneCell = firstCorner == lastCorner;
-  const bool read = !oneCell && GetRangeSafeArrayValue(range.pdispVal, &values) != 0;
-  if (oneCell || (read && !value_table::IsValueTable(values))) {
-    ReleaseVariant(&values);
-    wchar_t* text = GetValuePropertyData(range.pdispVal);
-    ReleaseVariant(&range);
-    if (text == nullptr) {
-      return AnswerFailure(kBlockError);
-    }
+  const bool read = !oneCell && GetRangeSafeArrayValue(range.Dispatch(), values.Out()) != 0;
+  if (oneCell || (read && !value_table::IsValueTable(values.Get()))) {
+    wchar_t* text = GetValuePropertyData(range.Dispatch());
+    if (text == nullptr) return AnswerFailure(kBlockError);
     BuildResponseFromStatus(1);
     excel::TableResponse* table = m_response.mutable_tableresponse();
     table->set_morerecordsavailable(false);
@@ -91,16 +80,15 @@ int CExcelCom::GetMultipleCellsEx(int option, const wchar_t* cellFrom, const wch
     delete[] text;
     return 1;
   }
-  ReleaseVariant(&range);
+  range.Reset();
 
   // The block replaces whatever the paging state held.
   m_pagingState.Release();
-  if (!read || !value_table::IsValueTable(values)) {
-    ReleaseVariant(&values);
+  if (!read || !value_table::IsValueTable(values.Get())) {
     WriteLog(L"GetWorkSheetData", L"Error in Get Range data");
     return AnswerFailure(kBlockError);
   }
-  m_pagingState.snapshot = values;  // the state owns the values from here on
+  m_pagingState.snapshot = values.Detach();  // the state owns the values from here on
   m_pagingState.rowCursor = 0;
   value_table::ShapeOf(m_pagingState.snapshot, m_pagingState.rowCount, m_pagingState.columnCount);
   return GetWorkSheetMoreData();

@@ -5,16 +5,12 @@
 // the column letters or the row number of the active cell or a named cell.
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 #include "bridge/CellAddressText.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
-using session_variants::OrEmpty;
-using session_variants::TextOf;
+#include "session/NullableText.h"
 
 namespace {
 
@@ -40,11 +36,10 @@ int CExcelCom::GetCellAddressCommand(int cellOption, const wchar_t* columnTitle,
     return 0;
   };
 
-  VARIANT cell = Empty();
+  OwnedVariant cell;
   if (cellOption == 0) {
-    cell = GetActiveCellDispatcher();
-    if (!HoldsDispatch(cell)) {
-      ReleaseVariant(&cell);
+    cell.Reset(GetActiveCellDispatcher());
+    if (!cell.HoldsDispatch()) {
       AddErrorCodeToResponse(L"EXCEL_QUV_GET_CELL_ADD_105");
       BuildResponseFromStatus(0);
       WriteLog(kLabel, L"Error Type generic");
@@ -59,15 +54,11 @@ int CExcelCom::GetCellAddressCommand(int cellOption, const wchar_t* columnTitle,
   } else if (!hasHeader) {
     if (!IsColumnLetters(title)) return failWithTitle(L"Error Type generic Column title is invalid");
     const std::wstring address = title + std::to_wstring(cellPosition);
-    cell = GetSpecifiedCellDispatcher(address.c_str());
+    cell.Reset(GetSpecifiedCellDispatcher(address.c_str()));
     // The R1C1 address confirms that the application accepts the cell.
-    VARIANT reference = HoldsDispatch(cell) ? GetReferenceAddressFromDispatch(cell.pdispVal) : Empty();
-    const bool accepted = reference.vt == VT_BSTR;
-    ReleaseVariant(&reference);
-    if (!accepted) {
-      ReleaseVariant(&cell);
-      return failWithTitle(L"Error Type generic");
-    }
+    const OwnedVariant reference(cell.HoldsDispatch() ? GetReferenceAddressFromDispatch(cell.Dispatch())
+                                                      : EmptyVariant());
+    if (reference.Type() != VT_BSTR) return failWithTitle(L"Error Type generic");
   } else {
     const auto found = m_columnTitles.find(title);  // the left-most of equal titles
     if (found == m_columnTitles.end()) {
@@ -77,27 +68,23 @@ int CExcelCom::GetCellAddressCommand(int cellOption, const wchar_t* columnTitle,
     // Position 1 is the first row below the header; counted in 64 bits so
     // the largest position cannot overflow.
     const std::wstring address = found->second + std::to_wstring(static_cast<long long>(cellPosition) + 1);
-    cell = GetSpecifiedCellDispatcher(address.c_str());
+    cell.Reset(GetSpecifiedCellDispatcher(address.c_str()));
   }
 
-  VARIANT address = HoldsDispatch(cell) ? GetAddressFromDispatch(cell.pdispVal, 0) : Empty();
-  ReleaseVariant(&cell);
-  if (address.vt == VT_EMPTY) {
+  const OwnedVariant address(cell.HoldsDispatch() ? GetAddressFromDispatch(cell.Dispatch(), 0) : EmptyVariant());
+  cell.Reset();
+  if (address.IsEmpty()) {
     AddErrorCodeToResponse(hasHeader ? L"EXCEL_QUV_GET_CELL_ADD_103" : L"EXCEL_QUV_GET_CELL_ADD_100");
     BuildResponseFromStatus(0);
     if (hasHeader) AddErrorParamater(L"CellPosition", cellPosition);
     WriteLog(kLabel, L"GetAddressFromDispatch Error Type generic");
     return 0;
   }
-  std::wstring text;
-  if (address.vt == VT_BSTR) {
-    text = TextOf(address);
-  } else {
-    VARIANT converted = Empty();
-    if (SUCCEEDED(VariantChangeType(&converted, &address, 0, VT_BSTR))) text = TextOf(converted);
-    ReleaseVariant(&converted);
+  std::wstring text = address.Text();
+  if (address.Type() != VT_BSTR) {
+    OwnedVariant converted;
+    if (SUCCEEDED(VariantChangeType(converted.Out(), &address.Get(), 0, VT_BSTR))) text = converted.Text();
   }
-  ReleaseVariant(&address);
   BuildResponseFromStatus(1);
   m_response.mutable_tableresponse()->mutable_tablevariable()->add_rows()->add_columns(
       ConvertWStringTostring(text));
@@ -118,23 +105,18 @@ int CExcelCom::GetColumnNameRowNumber(int cellOption, const wchar_t* cellAddress
     return 0;
   };
 
-  VARIANT cell = GetCellOptionDispatcher(cellOption, cellAddress);
-  if (!HoldsDispatch(cell)) {
-    ReleaseVariant(&cell);
+  OwnedVariant cell(GetCellOptionDispatcher(cellOption, cellAddress));
+  if (!cell.HoldsDispatch()) {
     if (cellOption == 0) {
       return fail(isRowNumber ? L"EXCEL_QUV_GET_ROW_NUM_101" : L"EXCEL_QUV_GET_COLUMN_NAME_101");
     }
     return fail(generalError);
   }
-  VARIANT reference = GetReferenceAddressFromDispatch(cell.pdispVal);
-  ReleaseVariant(&cell);
-  if (reference.vt != VT_BSTR) {
-    ReleaseVariant(&reference);
-    return fail(generalError);
-  }
+  const OwnedVariant reference(GetReferenceAddressFromDispatch(cell.Dispatch()));
+  cell.Reset();
+  if (reference.Type() != VT_BSTR) return fail(generalError);
   LONG row = 0, column = 0;
-  GetRowColIndexFromReferenceAddress(reference.bstrVal, row, column);
-  ReleaseVariant(&reference);
+  GetRowColIndexFromReferenceAddress(reference.Text().c_str(), row, column);
 
   BuildResponseFromStatus(1);
   const std::wstring answer = isRowNumber ? std::to_wstring(row) : GetColumnName(column);

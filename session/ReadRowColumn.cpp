@@ -6,17 +6,14 @@
 #include <cmath>
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 #include "bridge/CellAddressText.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
+#include "session/NullableText.h"
 #include "session/ValueTable.h"
 
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
-using session_variants::OrEmpty;
-using session_variants::TextOf;
 using value_table::AppendCellText;
 
 namespace {
@@ -38,10 +35,8 @@ int CExcelCom::ReadRowColumn(int cellOption, const wchar_t* cellAddress, int rea
       CellTextOf(value, text);
       return;
     }
-    text.clear();
-    VARIANT converted = Empty();
-    if (SUCCEEDED(VariantChangeType(&converted, &value, 0, VT_BSTR))) text = TextOf(converted);
-    VariantClear(&converted);
+    OwnedVariant converted;
+    text = SUCCEEDED(VariantChangeType(converted.Out(), &value, 0, VT_BSTR)) ? converted.Text() : std::wstring();
   };
   auto fail = [&](const wchar_t* number, const wchar_t* line) {
     AddErrorCodeToResponse((codePrefix + number).c_str());
@@ -51,9 +46,9 @@ int CExcelCom::ReadRowColumn(int cellOption, const wchar_t* cellAddress, int rea
   };
   // The worksheet row and column of an R1C1 address result; false when the
   // result holds no address.
-  auto locate = [this](const VARIANT& address, LONG& row, LONG& column) {
-    if (address.vt != VT_BSTR) return false;
-    GetRowColIndexFromReferenceAddress(address.bstrVal, row, column);
+  auto locate = [this](const OwnedVariant& address, LONG& row, LONG& column) {
+    if (address.Type() != VT_BSTR) return false;
+    GetRowColIndexFromReferenceAddress(address.Text().c_str(), row, column);
     return true;
   };
   if (IsLogEnabled()) {
@@ -62,21 +57,14 @@ int CExcelCom::ReadRowColumn(int cellOption, const wchar_t* cellAddress, int rea
                          L" read by Row = " + std::to_wstring(byRow));
   }
 
-  VARIANT cell = (cellOption == 0 || cellOption == 1) ? GetCellOptionDispatcher(cellOption, cellAddress)
-                                                      : Empty();
-  if (!HoldsDispatch(cell)) {
-    ReleaseVariant(&cell);
-    return fail(L"103", L"unable to fect active cell");
-  }
-  VARIANT relative = GetAddressFromDispatch(cell.pdispVal, 0);
-  const std::wstring cellText = TextOf(relative);
-  ReleaseVariant(&relative);
-  VARIANT reference = GetReferenceAddressFromDispatch(cell.pdispVal);
-  ReleaseVariant(&cell);
+  OwnedVariant cell((cellOption == 0 || cellOption == 1) ? GetCellOptionDispatcher(cellOption, cellAddress)
+                                                         : EmptyVariant());
+  if (!cell.HoldsDispatch()) return fail(L"103", L"unable to fect active cell");
+  const std::wstring cellText = OwnedVariant(GetAddressFromDispatch(cell.Dispatch(), 0)).Text();
+  const OwnedVariant reference(GetReferenceAddressFromDispatch(cell.Dispatch()));
+  cell.Reset();
   LONG row = 0, column = 0;
-  const bool located = locate(reference, row, column);
-  ReleaseVariant(&reference);
-  if (!located) return fail(L"100", L"Error Type generic");
+  if (!locate(reference, row, column)) return fail(L"100", L"Error Type generic");
 
   LONG startRow = row, startColumn = column;
   if (readFull != 0) {
@@ -88,16 +76,16 @@ int CExcelCom::ReadRowColumn(int cellOption, const wchar_t* cellAddress, int rea
   }
 
   WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"Start");
-  VARIANT usedRange = GetWorkSheetUsedRangeDispatcher();
+  OwnedVariant usedRange(GetWorkSheetUsedRangeDispatcher());
   WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"End");
-  VARIANT lastCell = HoldsDispatch(usedRange) ? GetRangeLastItemPosition(usedRange.pdispVal) : Empty();
-  ReleaseVariant(&usedRange);
-  VARIANT lastReference = HoldsDispatch(lastCell) ? GetReferenceAddressFromDispatch(lastCell.pdispVal) : Empty();
-  ReleaseVariant(&lastCell);
+  OwnedVariant lastCell(usedRange.HoldsDispatch() ? GetRangeLastItemPosition(usedRange.Dispatch())
+                                                  : EmptyVariant());
+  usedRange.Reset();
+  const OwnedVariant lastReference(lastCell.HoldsDispatch() ? GetReferenceAddressFromDispatch(lastCell.Dispatch())
+                                                            : EmptyVariant());
+  lastCell.Reset();
   LONG lastRow = 0, lastColumn = 0;
-  const bool bounded = locate(lastReference, lastRow, lastColumn);
-  ReleaseVariant(&lastReference);
-  if (!bounded) return fail(L"100", L"Error Type generic");
+  if (!locate(lastReference, lastRow, lastColumn)) return fail(L"100", L"Error Type generic");
 
   if (row > lastRow || column > lastColumn) {
     AddErrorCodeToResponse((codePrefix + L"101").c_str());
@@ -112,16 +100,12 @@ int CExcelCom::ReadRowColumn(int cellOption, const wchar_t* cellAddress, int rea
   const LONG cellCount = byRow ? lastColumn - startColumn + 1 : lastRow - startRow + 1;
   const std::wstring firstCorner = GetColumnName(startColumn) + std::to_wstring(startRow);
   const std::wstring lastCorner = GetColumnName(endColumn) + std::to_wstring(endRow);
-  VARIANT range = GetWorkSheetRanges(firstCorner.c_str(), lastCorner.c_str());
-  if (!HoldsDispatch(range)) {
-    ReleaseVariant(&range);
-    return fail(L"100", L"Error Get Worksheet Ranges Data ");
-  }
+  const OwnedVariant range(GetWorkSheetRanges(firstCorner.c_str(), lastCorner.c_str()));
+  if (!range.HoldsDispatch()) return fail(L"100", L"Error Get Worksheet Ranges Data ");
 
   WriteLog(kLabel, L"Start Reading all values ");
-  VARIANT values = Empty();
-  if (!GetRangeSafeArrayValue(range.pdispVal, &values)) {
-    ReleaseVariant(&range);
+  OwnedVariant values;
+  if (!GetRangeSafeArrayValue(range.Dispatch(), values.Out())) {
     AddErrorCodeToResponse((codePrefix + L"102").c_str());
     BuildResponseFromStatus(0);
     AddErrorParamater(L"Range", firstCorner.c_str(), lastCorner.c_str());
@@ -130,56 +114,55 @@ int CExcelCom::ReadRowColumn(int cellOption, const wchar_t* cellAddress, int rea
   }
   WriteLog(kLabel, L"reading completed ");
 
-  int result = 1;
-  if (values.vt == VT_EMPTY) {
+  if (values.IsEmpty()) {
     // Only a value that is not there reads as no data: a cell holding 0 or
     // FALSE is read like any other.
     BuildResponseFromStatus(1);
     m_response.mutable_tableresponse()->mutable_tablevariable()->add_rows()->add_columns();
     WriteLog(kLabel, L"There is no any data in the sheet");
-  } else if (cellCount == 1 || !value_table::IsValueTable(values)) {
-    wchar_t* text = GetValuePropertyData(range.pdispVal);
-    if (text != nullptr) {
-      BuildResponseFromStatus(1);
-      excel::TableResponse* table = m_response.mutable_tableresponse();
-      table->mutable_tablevariable()->add_rows()->add_columns(ConvertWStringTostring(text));
-      table->set_morerecordsavailable(false);
-      delete[] text;
-    } else {
+    return 1;
+  }
+  if (cellCount == 1 || !value_table::IsValueTable(values.Get())) {
+    wchar_t* text = GetValuePropertyData(range.Dispatch());
+    if (text == nullptr) {
       WriteLog(kLabel, L"Error in Read Single cell value");
       BuildResponseFromStatus(0);
-      result = 0;
+      return 0;
     }
-  } else {
     BuildResponseFromStatus(1);
-    excel::TableResponse::Table* rows = m_response.mutable_tableresponse()->mutable_tablevariable();
-    int tableRows = 0, tableColumns = 0;
-    value_table::ShapeOf(values, tableRows, tableColumns);
-    VARIANT* elements = nullptr;
-    if (SUCCEEDED(SafeArrayAccessData(values.parray, reinterpret_cast<void**>(&elements)))) {
-      // A row range is one table row; a column range one table row per cell.
-      // Either way the elements run in reading order in column-major storage
-      // (a single row or a single column).
-      const size_t count = static_cast<size_t>(tableRows) * static_cast<size_t>(tableColumns);
-      std::wstring text;
-      if (byRow) {
-        excel::TableResponse::Row* line = rows->add_rows();
-        line->mutable_columns()->Reserve(static_cast<int>(count));
-        for (size_t i = 0; i < count; ++i) {
-          readText(elements[i], text);
-          AppendCellText(*line->add_columns(), text);
-        }
-      } else {
-        rows->mutable_rows()->Reserve(static_cast<int>(count));
-        for (size_t i = 0; i < count; ++i) {
-          readText(elements[i], text);
-          AppendCellText(*rows->add_rows()->add_columns(), text);
-        }
-      }
-      SafeArrayUnaccessData(values.parray);
-    }
+    excel::TableResponse* table = m_response.mutable_tableresponse();
+    table->mutable_tablevariable()->add_rows()->add_columns(ConvertWStringTostring(text));
+    table->set_morerecordsavailable(false);
+    delete[] text;
+    return 1;
   }
-  ReleaseVariant(&values);
-  ReleaseVariant(&range);
-  return result;
+  BuildResponseFromStatus(1);
+  excel::TableResponse::Table* rows = m_response.mutable_tableresponse()->mutable_tablevariable();
+  int tableRows = 0, tableColumns = 0;
+  value_table::ShapeOf(values.Get(), tableRows, tableColumns);
+  SAFEARRAY* table = values.Get().parray;
+  VARIANT* elements = nullptr;
+  if (SUCCEEDED(SafeArrayAccessData(table, reinterpret_cast<void**>(&elements)))) {
+    // A row range is one table row; a column range one table row per cell.
+    // Either way the elements run in reading order in column-major storage
+    // (a single row or a single column).
+    const size_t count = static_cast<size_t>(tableRows) * static_cast<size_t>(tableColumns);
+    std::wstring text;
+    if (byRow) {
+      excel::TableResponse::Row* line = rows->add_rows();
+      line->mutable_columns()->Reserve(static_cast<int>(count));
+      for (size_t i = 0; i < count; ++i) {
+        readText(elements[i], text);
+        AppendCellText(*line->add_columns(), text);
+      }
+    } else {
+      rows->mutable_rows()->Reserve(static_cast<int>(count));
+      for (size_t i = 0; i < count; ++i) {
+        readText(elements[i], text);
+        AppendCellText(*rows->add_rows()->add_columns(), text);
+      }
+    }
+    SafeArrayUnaccessData(table);
+  }
+  return 1;
 }

@@ -5,15 +5,11 @@
 // bottom-right cell. Nothing is read or written.
 #include <string>
 
-#include "boundary/Log.h"
+#include "support/Log.h"
 #include "bridge/CellAddressText.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
-using session_variants::OrEmpty;
-using session_variants::TextOf;
+#include "session/NullableText.h"
 
 namespace {
 
@@ -41,17 +37,14 @@ const SelectionCodes kCellCodes{L"EXCEL_QUV_SELECT_CELL_100", L"EXCEL_QUV_SELECT
 int CExcelCom::SelectBetweenCorners(const wchar_t* label, const wchar_t* refusedCode,
                                     const std::wstring& first, const std::wstring& last) {
   if (!first.empty() && !last.empty()) {
-    VARIANT range = GetWorkSheetRanges(first.c_str(), last.c_str());
-    if (HoldsDispatch(range)) {
-      const int selected = SelectRange(range.pdispVal);
-      ReleaseVariant(&range);
-      if (selected) {
+    const OwnedVariant range(GetWorkSheetRanges(first.c_str(), last.c_str()));
+    if (range.HoldsDispatch()) {
+      if (SelectRange(range.Dispatch())) {
         BuildResponseFromStatus(1);
         return 1;
       }
       WriteLog(label, L"The range could not be selected");
     }
-    ReleaseVariant(&range);
   }
   AddErrorCodeToResponse(refusedCode);
   BuildResponseFromStatus(0);
@@ -71,22 +64,14 @@ int CExcelCom::UsedEndForSelection(const wchar_t* failureCode, LONG& lastRow, LO
 // The active cell's worksheet row and column, and its relative address;
 // false when there is no active cell or its address cannot be read.
 bool CExcelCom::LocateActiveCell(LONG& row, LONG& column, std::wstring& address) {
-  VARIANT cell = GetActiveCellDispatcher();
-  if (!HoldsDispatch(cell)) {
-    ReleaseVariant(&cell);
-    return false;
-  }
-  VARIANT reference = GetReferenceAddressFromDispatch(cell.pdispVal);
-  VARIANT relative = GetAddressFromDispatch(cell.pdispVal, 0);
-  ReleaseVariant(&cell);
-  const bool found = reference.vt == VT_BSTR && relative.vt == VT_BSTR;
-  if (found) {
-    GetRowColIndexFromReferenceAddress(reference.bstrVal, row, column);
-    address = TextOf(relative);
-  }
-  ReleaseVariant(&reference);
-  ReleaseVariant(&relative);
-  return found;
+  const OwnedVariant cell(GetActiveCellDispatcher());
+  if (!cell.HoldsDispatch()) return false;
+  const OwnedVariant reference(GetReferenceAddressFromDispatch(cell.Dispatch()));
+  const OwnedVariant relative(GetAddressFromDispatch(cell.Dispatch(), 0));
+  if (reference.Type() != VT_BSTR || relative.Type() != VT_BSTR) return false;
+  GetRowColIndexFromReferenceAddress(reference.Text().c_str(), row, column);
+  address = relative.Text();
+  return true;
 }
 
 int CExcelCom::SelectRows(int cellOption, LONG rowFrom, LONG rowTo) {

@@ -2,9 +2,10 @@
 #include <cwchar>
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 #include "session/CExcelCom.h"
+#include "session/NullableText.h"
 
 namespace {
 
@@ -27,8 +28,6 @@ std::wstring FitComposedValue(std::wstring value) {
   return value;
 }
 
-const wchar_t* OrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
-
 }  // namespace
 
 void CExcelCom::BuildResponseFromStatus(int status) {
@@ -44,6 +43,12 @@ int CExcelCom::AnswerFailure(const wchar_t* code) {
   AddErrorCodeToResponse(code);
   BuildResponseFromStatus(0);
   return 0;
+}
+
+excel::TableResponse* CExcelCom::BuildTableResponse() {
+  BuildResponseFromStatus(1);
+  m_response.set_commandresponsetype(excel::CommandResponse::TABLE_RESPONSE);
+  return m_response.mutable_tableresponse();
 }
 
 void CExcelCom::AddErrorCodeToResponse(const wchar_t* code) { StoreErrorText(m_errorCode, code); }

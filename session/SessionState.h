@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "bridge/OwnedVariant.h"
 #include "platform/windows_api.h"
 
 // A pending find and the position its paged results have reached
@@ -23,21 +24,15 @@ struct FindState {};
 struct SingleRowCache {
   std::wstring firstAddress;  // "SpecifiedCellFrom" of the call that loaded it
   std::wstring lastAddress;   // "SpecifiedCellTo" of that call
-  VARIANT snapshot{};         // VT_EMPTY when nothing is loaded
+  OwnedVariant snapshot;      // VT_EMPTY when nothing is loaded
   int rowCount = 0;
   int columnCount = 0;
 
-  SingleRowCache() { snapshot.vt = VT_EMPTY; }
-  SingleRowCache(const SingleRowCache&) = delete;
-  SingleRowCache& operator=(const SingleRowCache&) = delete;
-  ~SingleRowCache() { Reset(); }
-
-  bool Loaded() const { return snapshot.vt != VT_EMPTY; }
+  bool Loaded() const { return !snapshot.IsEmpty(); }
   // Releases whatever the cache holds and empties it (a sheet switch and a
   // new connection call it: the walk belongs to the previous sheet).
   void Reset() {
-    VariantClear(&snapshot);
-    snapshot.vt = VT_EMPTY;
+    snapshot.Reset();
     firstAddress.clear();
     lastAddress.clear();
     rowCount = columnCount = 0;

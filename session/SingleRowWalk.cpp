@@ -7,13 +7,12 @@
 // other addresses reads the new range.
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
 #include "session/ValueTable.h"
 
-using session_variants::HoldsDispatch;
 using value_table::AppendCellText;
 
 namespace {
@@ -39,13 +38,12 @@ int CExcelCom::GetSingleRowEx(const wchar_t* cellFrom, const wchar_t* cellTo, LO
     WriteLog(kLabel, L"Reusing dispatch");
   } else {
     cache.Reset();
-    VARIANT range = GetWorkSheetRanges(first.c_str(), last.c_str());
-    if (HoldsDispatch(range) && GetRangeSafeArrayValue(range.pdispVal, &cache.snapshot)) {
+    OwnedVariant range(GetWorkSheetRanges(first.c_str(), last.c_str()));
+    if (range.HoldsDispatch() && GetRangeSafeArrayValue(range.Dispatch(), cache.snapshot.Out())) {
       cache.firstAddress = first;
       cache.lastAddress = last;
-      value_table::ShapeOf(cache.snapshot, cache.rowCount, cache.columnCount);
+      value_table::ShapeOf(cache.snapshot.Get(), cache.rowCount, cache.columnCount);
     }
-    ReleaseVariant(&range);
   }
 
   // Only a value that is not there counts as missing: a one-cell range whose
@@ -58,12 +56,12 @@ int CExcelCom::GetSingleRowEx(const wchar_t* cellFrom, const wchar_t* cellTo, LO
     return 0;
   }
 
-  if (!value_table::IsValueTable(cache.snapshot)) {
+  if (!value_table::IsValueTable(cache.snapshot.Get())) {
     // One cell: row 1 is its text; there is no other row.
     int result = 0;
     if (specificRow == 1) {
       std::wstring text;
-      CellTextOf(cache.snapshot, text);
+      CellTextOf(cache.snapshot.Get(), text);
       BuildResponseFromStatus(1);
       excel::TableResponse* table = m_response.mutable_tableresponse();
       table->mutable_tablevariable()->add_rows()->add_columns(ConvertWStringTostring(text));
@@ -87,8 +85,9 @@ int CExcelCom::GetSingleRowEx(const wchar_t* cellFrom, const wchar_t* cellTo, LO
   BuildResponseFromStatus(1);
   excel::TableResponse* table = m_response.mutable_tableresponse();
   excel::TableResponse::Row* line = table->mutable_tablevariable()->add_rows();
+  SAFEARRAY* values = cache.snapshot.Get().parray;
   VARIANT* elements = nullptr;
-  if (SUCCEEDED(SafeArrayAccessData(cache.snapshot.parray, reinterpret_cast<void**>(&elements)))) {
+  if (SUCCEEDED(SafeArrayAccessData(values, reinterpret_cast<void**>(&elements)))) {
     // Column-major storage: element (row, column), both from 1, sits at
     // (row - 1) + (column - 1) * rowCount.
     const size_t rowCount = static_cast<size_t>(cache.rowCount);
@@ -99,7 +98,7 @@ int CExcelCom::GetSingleRowEx(const wchar_t* cellFrom, const wchar_t* cellTo, LO
                  text);
       AppendCellText(*line->add_columns(), text);
     }
-    SafeArrayUnaccessData(cache.snapshot.parray);
+    SafeArrayUnaccessData(values);
   }
   if (specificRow < cache.rowCount) {
     table->set_morerecordsavailable(true);

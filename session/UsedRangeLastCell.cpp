@@ -4,32 +4,15 @@
 // row with one column: a range such as B2:F30, or a cell such as F30.
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 #include "bridge/CellAddressText.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
 
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
-using session_variants::TextOf;
-
-namespace {
-
-// Fills a successful table answer of one text. These two operations build it
-// themselves (the response was cleared before the command ran).
-void AnswerOneText(excel::CommandResponse& response, const std::wstring& text, const wchar_t* errorMessage,
-                   const wchar_t* errorCode) {
-  response.mutable_tableresponse()->mutable_tablevariable()->add_rows()->add_columns(ConvertWStringTostring(text));
-  response.mutable_tableresponse()->set_morerecordsavailable(false);
-  excel::DefaultResponse* status = response.mutable_defaultresponse();
-  status->set_status(true);
-  status->set_errormessage(ConvertWStringTostring(errorMessage));
-  status->set_errorcode(ConvertWStringTostring(errorCode));
-  response.set_commandresponsetype(excel::CommandResponse::TABLE_RESPONSE);
-}
-
-}  // namespace
+// Both answer a successful table response of one text (status true, both
+// error texts copied, TABLE_RESPONSE); the response was cleared before the
+// command ran.
 
 int CExcelCom::GetUsedRange() {
   LONG firstRow = 1, lastRow = 1, firstColumn = 1, lastColumn = 1;
@@ -38,27 +21,24 @@ int CExcelCom::GetUsedRange() {
   }
   const std::wstring text = GetColumnName(firstColumn) + std::to_wstring(firstRow) + L":" +
                             GetColumnName(lastColumn) + std::to_wstring(lastRow);
-  AnswerOneText(m_response, text, m_errorMessage, m_errorCode);
+  BuildTableResponse()->mutable_tablevariable()->add_rows()->add_columns(ConvertWStringTostring(text));
   return 1;
 }
 
 int CExcelCom::GetLastCellAddressApi() {
-  VARIANT usedRange = Empty();
+  OwnedVariant usedRange;
   if (m_worksheet != nullptr) {
     WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"Start");
-    usedRange = GetWorkSheetUsedRangeDispatcher();
+    usedRange.Reset(GetWorkSheetUsedRangeDispatcher());
     WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"End");
   }
-  VARIANT lastCell = HoldsDispatch(usedRange) ? GetRangeLastItemPosition(usedRange.pdispVal) : Empty();
-  ReleaseVariant(&usedRange);
+  const OwnedVariant lastCell(usedRange.HoldsDispatch() ? GetRangeLastItemPosition(usedRange.Dispatch())
+                                                        : EmptyVariant());
+  usedRange.Reset();
   // A last cell whose address cannot be read fails like a missing one.
-  VARIANT address = HoldsDispatch(lastCell) ? GetAddressFromDispatch(lastCell.pdispVal, 0) : Empty();
-  ReleaseVariant(&lastCell);
-  if (address.vt != VT_BSTR) {
-    ReleaseVariant(&address);
-    return AnswerFailure(L"EXCEL_QUV_GET_LAST_CELL_100");
-  }
-  AnswerOneText(m_response, TextOf(address), m_errorMessage, m_errorCode);
-  ReleaseVariant(&address);
+  const OwnedVariant address(lastCell.HoldsDispatch() ? GetAddressFromDispatch(lastCell.Dispatch(), 0)
+                                                      : EmptyVariant());
+  if (address.Type() != VT_BSTR) return AnswerFailure(L"EXCEL_QUV_GET_LAST_CELL_100");
+  BuildTableResponse()->mutable_tablevariable()->add_rows()->add_columns(ConvertWStringTostring(address.Text()));
   return 1;
 }

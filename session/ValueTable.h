@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "boundary/TextConversion.h"
+#include "support/TextConversion.h"
 #include "platform/windows_api.h"
 
 namespace value_table {

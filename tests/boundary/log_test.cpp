@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "boundary/Exports.h"
-#include "boundary/LogControl.h"
-#include "tests/boundary/SendHelpers.h"
-#include "tests/boundary/TempFolder.h"
+#include "support/LogControl.h"
+#include "tests/boundary/send_helpers.h"
+#include "tests/boundary/temp_folder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "dispatch/LenientInteger.h"
+#include "support/LenientInteger.h"
 #include "dispatch/ParameterCommands.h"
 
 namespace {

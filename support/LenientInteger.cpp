@@ -1,4 +1,4 @@
-#include "dispatch/LenientInteger.h"
+#include "support/LenientInteger.h"
 
 #include <limits>
 

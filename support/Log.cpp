@@ -4,7 +4,7 @@
 //
 // File layout: UTF-8, a byte-order mark at the start of a new file, one line
 // per call: "<dd.mm.yyyy HH:MM:SS > : <label> : <message> \n".
-#include "boundary/Log.h"
+#include "support/Log.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -14,8 +14,8 @@
 #include <set>
 #include <string>
 
-#include "boundary/LogControl.h"
-#include "boundary/TextConversion.h"
+#include "support/LogControl.h"
+#include "support/TextConversion.h"
 #include "platform/windows_api.h"
 
 namespace {

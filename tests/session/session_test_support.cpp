@@ -1,4 +1,4 @@
-#include "tests/session/SessionTestSupport.h"
+#include "tests/session/session_test_support.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,7 +14,7 @@
 #include <stdexcept>
 
 #include "boundary/Exports.h"
-#include "boundary/LogControl.h"
+#include "support/LogControl.h"
 #include "server/host_hooks.h"
 
 namespace session_test {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/session/SessionTestSupport.h"
+#include "tests/session/session_test_support.h"
 
 namespace session_test {
 namespace {
@@ -133,8 +133,12 @@ TEST(HeaderAddressingTest, ColumnNameAndRowNumberOfACell) {
       EXPECT_EQ(row.status, c.row != nullptr);
       EXPECT_EQ(column.errorCode, c.columnCode);
       EXPECT_EQ(row.errorCode, c.rowCode);
-      if (c.column != nullptr) EXPECT_EQ(column.OnlyCell(), c.column);
-      if (c.row != nullptr) EXPECT_EQ(row.OnlyCell(), c.row);
+      if (c.column != nullptr) {
+        EXPECT_EQ(column.OnlyCell(), c.column);
+      }
+      if (c.row != nullptr) {
+        EXPECT_EQ(row.OnlyCell(), c.row);
+      }
     }
     Close("names");
   }
