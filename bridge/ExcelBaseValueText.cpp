@@ -2,7 +2,6 @@
 #include <cmath>
 #include <cstring>
 #include <cwchar>
-#include <limits>
 #include <new>
 
 #include "support/Log.h"
@@ -10,37 +9,17 @@
 #include "bridge/FixedTextWriter.h"
 #include "bridge/NumberText.h"
 #include "bridge/OwnedVariant.h"
+#include "support/LenientInteger.h"
 
 namespace {
 
 bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool IsBlank(wchar_t c) {
-  return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
-}
-
-// Reads [begin, end) as a decimal integer: optional leading blanks and sign,
-// then digits up to the first other character; 0 without digits. Values
-// beyond the LONG range are clamped to it.
+// Reads [begin, end) with the lenient integer rule: optional leading blanks
+// and sign, then digits up to the first other character; 0 without digits,
+// clamped to the LONG range.
 LONG ReadDecimal(const wchar_t* begin, const wchar_t* end) {
-  const wchar_t* p = begin;
-  while (p < end && IsBlank(*p)) ++p;
-  bool negative = false;
-  if (p < end && (*p == L'+' || *p == L'-')) {
-    negative = *p == L'-';
-    ++p;
-  }
-  constexpr long long kLargest = std::numeric_limits<LONG>::max();
-  constexpr long long kSmallest = std::numeric_limits<LONG>::min();
-  long long magnitude = 0;
-  for (; p < end && *p >= L'0' && *p <= L'9'; ++p) {
-    magnitude = magnitude * 10 + (*p - L'0');
-    if (magnitude > kLargest + 1) magnitude = kLargest + 1;  // stays clamped, never overflows
-  }
-  long long value = negative ? -magnitude : magnitude;
-  if (value > kLargest) value = kLargest;
-  if (value < kSmallest) value = kSmallest;
-  return static_cast<LONG>(value);
+  return ReadLenientInteger(std::wstring_view(begin, static_cast<size_t>(end - begin)));
 }
 
 size_t FindCharacter(const wchar_t* text, size_t length, wchar_t c, size_t from) {
