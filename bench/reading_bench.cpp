@@ -117,17 +117,20 @@ SW_BENCHMARK(reading_read_column) {
     return;
   }
   const std::wstring request = Request("ReadColumn", "\"CellOption\":\"1\",\"CellAddress\":\"A2\"");
-  double best = 1e9;
+  double best = 1e9, bestProcessor = 1e9;
   bool ok = true;
   for (int attempt = 0; attempt < 5 && ok; ++attempt) {
     const double start = NowSeconds();
+    const double processorStart = ProcessorSeconds();
     ok = Succeeded(Send(request.c_str()));
     best = std::min(best, NowSeconds() - start);
+    bestProcessor = std::min(bestProcessor, ProcessorSeconds() - processorStart);
   }
   CloseLarge();
   if (!ok) {
     report.Note("ReadColumn failed; column read not measured");
     return;
   }
+  report.Note(std::to_string(bestProcessor) + " s of processor time");
   report.Figure("read_column_100k_s", best, "s");
 }
