@@ -1,27 +1,34 @@
 // The process-wide objects and the request cycle behind Send.
 //
 // Load order (one translation unit, so declaration order is construction
-// order): the command parser, the two reply buffers, then the load/unload
+// order): the command parser, the request lock, then the load/unload
 // sentinel, which creates the log lock. Unloading runs in reverse: the
-// sentinel writes the log's closing line first, then the buffers and the
-// parser go.
+// sentinel writes the log's closing line first, then the parser goes.
+//
+// Threads: one request runs at a time. Calls from several threads wait for
+// each other on the request lock (a macro calling back on the same thread
+// gets in, as before). Each thread has its own reply buffers, so a reply
+// stays valid until that thread's next Send or ClearMemory, whatever other
+// threads do meanwhile.
 #include "boundary/RequestCycle.h"
 
 #include <cwchar>
+#include <mutex>
 #include <string>
 
 #include "boundary/JsonWire.h"
+#include "dispatch/CommandParser.h"
 #include "support/Log.h"
 #include "support/LogControl.h"
 #include "support/TextConversion.h"
-#include "dispatch/CommandParser.h"
 
 namespace {
 
 CommandParser g_commandParser;
-std::string g_narrowReply;   // UTF-8 JSON of the last reply
-std::wstring g_wideReply;    // the same as wide text; Send returns its characters
-std::string g_requestText;   // the request as UTF-8; kept to reuse its storage
+std::recursive_mutex g_requestLock;
+thread_local std::string g_narrowReply;  // UTF-8 JSON of this thread's last reply
+thread_local std::wstring g_wideReply;   // the same as wide text; Send returns its characters
+thread_local std::string g_requestText;  // the request as UTF-8; kept to reuse its storage
 
 // Stands in for the library entry point's process attach and detach.
 struct LoadUnloadSentinel {
@@ -45,8 +52,12 @@ void ParseAndExecute(const wchar_t* request, excel::CommandResponse& reply) {
 
 }  // namespace
 
+std::unique_lock<std::recursive_mutex> LockRequests() { return std::unique_lock<std::recursive_mutex>(g_requestLock); }
+
 const wchar_t* RunRequestCycle(const wchar_t* request) {
+  std::unique_lock<std::recursive_mutex> lock(g_requestLock, std::defer_lock);
   try {
+    lock.lock();
     WriteLog(L"Send", L"Command data is Received");
     excel::CommandResponse reply;
     try {

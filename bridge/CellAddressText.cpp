@@ -2,8 +2,8 @@
 
 #include <climits>
 
-#include "support/TextConversion.h"
 #include "bridge/FixedTextWriter.h"
+#include "support/TextConversion.h"
 
 namespace {
 

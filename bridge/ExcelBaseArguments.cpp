@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "bridge/ExcelBase.h"
+#include "bridge/OwnedInterface.h"
 #include "bridge/OwnedVariant.h"
 
 VARIANT* ExcelBase::NextArgument(const wchar_t* name, WORD flags, VARTYPE type) {
@@ -73,12 +74,12 @@ int ExcelBase::AddArgumentDouble(const wchar_t* name, WORD flags, double value) 
 }
 
 int ExcelBase::AddArgumentDispatch(const wchar_t* name, WORD flags, IDispatch* value) {
+  // The caller handed its reference over (unless borrowed); a full list must
+  // not leak it.
+  OwnedDispatch handedOver((flags & kArgumentBorrowed) == 0 ? value : nullptr);
   VARIANT* entry = NextArgument(name, flags, VT_DISPATCH);
-  if (entry == nullptr) {
-    // The caller handed its reference over; a full list must not leak it.
-    if (value != nullptr && (flags & kArgumentBorrowed) == 0) value->Release();
-    return 0;
-  }
+  if (entry == nullptr) return 0;
+  handedOver.Detach();  // the list owns it now
   entry->pdispVal = value;
   ++m_argumentCount;
   return 1;

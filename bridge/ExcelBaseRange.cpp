@@ -1,9 +1,9 @@
 // ExcelBase: range and application primitives, each one call (or a short
 // fixed chain of calls) through ExlInvoke.
-#include "support/Log.h"
 #include "bridge/ExcelBase.h"
 #include "bridge/FixedTextWriter.h"
 #include "bridge/OwnedVariant.h"
+#include "support/Log.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <cwchar>
 #include <new>
 
-#include "support/Log.h"
 #include "bridge/ExcelBase.h"
 #include "bridge/FixedTextWriter.h"
 #include "bridge/NumberText.h"
 #include "bridge/OwnedVariant.h"
 #include "support/LenientInteger.h"
+#include "support/Log.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "support/LenientInteger.h"
 #include "support/Log.h"
 #include "support/TextConversion.h"
-#include "support/LenientInteger.h"
 
 void CommandBase::ParseParamater(int commandType, const ParameterMap& parameters) {
   ParseCommonParameters(L"CommandBase", commandType, parameters);
@@ -20,6 +20,12 @@ void CommandBase::ParseCommonParameters(const wchar_t* className, int commandTyp
 void CommandBase::ParseSessionName(const ParameterMap& parameters) {
   auto found = parameters.find("SessionName");
   if (found != parameters.end()) m_sessionName = ConvertStringToWstring(found->second);
+  for (const auto& [key, value] : parameters) {
+    if (value.find('\0') != std::string::npos) {
+      m_parameterWithNul = key.substr(0, key.find('\0'));
+      break;
+    }
+  }
 }
 
 void CommandBase::ParseKeys(const ParameterMap& parameters, const KeyBinding* bindings,

@@ -30,6 +30,10 @@ class CommandBase {
 
   int GetCommandType() const { return m_commandType; }
   std::wstring GetSessionName() const { return m_sessionName; }
+  // The key of the first parameter whose value holds a NUL character, or
+  // empty. Such a value would be cut at the NUL on its way to the
+  // application ("x.csv\u0000.xlsx" would name x.csv), so it is refused.
+  const std::string& GetParameterWithNul() const { return m_parameterWithNul; }
   std::wstring GetExcelFilepath() const { return m_filePath; }
   std::wstring GetExcelSheetName() const { return m_sheetName; }
   int GetOpenMode() const { return m_openMode; }
@@ -107,6 +111,7 @@ class CommandBase {
   }
 
   int m_commandType = 0;
+  std::string m_parameterWithNul;
   std::wstring m_sessionName;
   std::wstring m_filePath;
   std::wstring m_sheetName;

@@ -2,12 +2,12 @@
 // session operation), and the parser steps that use it.
 #include <string>
 
-#include "support/Log.h"
-#include "support/TextConversion.h"
 #include "dispatch/CommandParser.h"
 #include "dispatch/CommandType.h"
 #include "dispatch/LogFormat.h"
 #include "dispatch/ParameterCommands.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // "Detach", and the steps around one command's execution.
 #include <string>
 
-#include "support/Log.h"
 #include "dispatch/CommandParser.h"
 #include "dispatch/LogFormat.h"
+#include "support/Log.h"
 
 CommandParser::~CommandParser() = default;
 
@@ -45,8 +45,10 @@ void CommandParser::ClearCommandParserMemory() {
 
 void CommandParser::RemoveSession() {
   if (!m_command || m_command->GetCommandType() != static_cast<int>(CommandType::Detach)) return;
+  if (!m_command->GetParameterWithNul().empty()) return;  // refused: the session was not detached
   auto found = m_sessions.find(m_command->GetSessionName());
   if (found == m_sessions.end()) return;
+  if (found->second->BelongsToAnotherThread()) return;  // refused: another thread's objects stay
   if (IsLogEnabled()) {
     WriteLog(L"RemoveSession", FitLogMessage(L"Removing Session Object = " + found->first));
   }

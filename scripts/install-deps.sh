@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   libzip-dev zipcmp zipmerge ziptool libpugixml-dev libdeflate-dev zlib1g-dev
   python3-openpyxl
+  clang-14 libclang-rt-14-dev
   openjdk-17-jdk-headless libjna-java libprotobuf-java libgoogle-gson-java libguava-java
 )
 missing=()

@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "bridge/ExcelBase.h"
 #include "platform/windows_api.h"
@@ -100,6 +101,18 @@ class CExcelCom : public ExcelBase {
   virtual int GetLastCellAddressApi();                                                  // slot 39
   virtual int GetUsedRange();                                                           // slot 40
   virtual int RemoveFilterFromWorksheet();                                              // slot 41
+
+  // Answers a request that is refused before any operation runs (a parameter
+  // that cannot be passed on faithfully): logs `message` under `label` and
+  // answers a failed status response carrying it. Returns 0.
+  int RefuseRequest(const wchar_t* label, const wchar_t* message);
+
+  // Whether the session holds application objects that live in another
+  // thread's apartment: the thread whose "Open" or "Attach" initialised COM
+  // and made them. Such objects must not be touched from this thread.
+  bool BelongsToAnotherThread() const {
+    return m_application != nullptr && m_apartmentThread != std::this_thread::get_id();
+  }
 
  protected:
   // Response builders, used by every operation.
@@ -268,6 +281,7 @@ class CExcelCom : public ExcelBase {
 
   // The spreadsheet objects this session works on. References owned by the
   // session, released by the close operations (not by the destructor).
+  std::thread::id m_apartmentThread;  // where InitOLE last ran
   IDispatch* m_application = nullptr;
   IDispatch* m_workbook = nullptr;
   IDispatch* m_worksheet = nullptr;

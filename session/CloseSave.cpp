@@ -6,9 +6,9 @@
 //
 // The status of "Detach" and "Close" is the outcome of the save: true when
 // nothing had to be saved or the save succeeded.
-#include "support/Log.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
+#include "support/Log.h"
 
 namespace {
 const wchar_t kErrorDetach[] = L"EXCEL_QUV_DETACH_100";

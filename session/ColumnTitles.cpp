@@ -4,10 +4,10 @@
 // a title that occurs twice keeps both columns, left to right.
 #include <string>
 
-#include "support/Log.h"
 #include "bridge/CellAddressText.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
+#include "support/Log.h"
 
 namespace {
 

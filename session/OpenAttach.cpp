@@ -8,13 +8,14 @@
 // the session working on the previous workbook.
 #include <cwctype>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "support/Log.h"
 #include "bridge/CellAddressText.h"
 #include "bridge/OwnedInterface.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
+#include "support/Log.h"
 
 namespace {
 
@@ -84,6 +85,7 @@ IDispatch* CExcelCom::CreateApplicationInstance(const CLSID& clsid, HRESULT* res
 
 int CExcelCom::InitOLE() {
   WriteLog(L"InitOLE", L"CoInitialize()");
+  m_apartmentThread = std::this_thread::get_id();
   // A repeated initialisation on this thread answers S_FALSE: still success.
   return SUCCEEDED(CoInitialize(nullptr)) ? 1 : 0;
 }
@@ -208,9 +210,7 @@ int CExcelCom::GetAllRunningExcelInstance(const wchar_t* filePath) {
 }
 
 void CExcelCom::ReleaseMember(IDispatch*& member) {
-  IDispatch* held = member;
-  member = nullptr;
-  if (held != nullptr) held->Release();
+  OwnedDispatch released(std::exchange(member, nullptr));
 }
 
 void CExcelCom::ReleaseConnection() {

@@ -2,9 +2,9 @@
 #include <cwchar>
 #include <string>
 
+#include "session/CExcelCom.h"
 #include "support/Log.h"
 #include "support/TextConversion.h"
-#include "session/CExcelCom.h"
 #include "session/NullableText.h"
 
 namespace {

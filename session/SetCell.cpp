@@ -4,9 +4,9 @@
 // worksheet row 1 is written.
 #include <string>
 
-#include "support/Log.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
+#include "support/Log.h"
 
 int CExcelCom::isRangeContainsInHeader(IDispatch* range) {
   static const wchar_t kLabel[] = L"isRangeContainsInHeader";

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "support/Log.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
+#include "support/Log.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <utility>
 
-#include "support/Log.h"
-#include "support/TextConversion.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 
 namespace {
 

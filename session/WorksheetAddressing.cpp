@@ -7,10 +7,10 @@
 #include <cwctype>
 #include <string>
 
-#include "support/Log.h"
 #include "bridge/CellAddressText.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
+#include "support/Log.h"
 
 VARIANT CExcelCom::InvokeGet(IDispatch* target, const wchar_t* member) {
   if (target == nullptr) return EmptyVariant();

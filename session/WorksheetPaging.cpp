@@ -11,12 +11,12 @@
 #include <cstdint>
 #include <string>
 
-#include "support/Log.h"
-#include "support/TextConversion.h"
 #include "bridge/CellAddressText.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
 #include "session/ValueTable.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 
 using value_table::AppendCellText;
 using value_table::IsValueTable;

@@ -92,7 +92,35 @@ double OleDateToSerial(double date, bool date1904) {
   return date;
 }
 
+std::wstring PercentText(double value, int decimals) {
+  const double percent = value * 100;
+  if (!std::isfinite(percent)) return NumberText(value);
+  char buffer[64];
+  if (std::fabs(percent) < 1e15) {
+    std::snprintf(buffer, sizeof buffer, "%.*f%%", decimals, percent);
+    return Widen(buffer);
+  }
+  // Past 15 digits the application shows 15 significant digits and zeros:
+  // "1.23456789012345e+20" becomes "123456789012345000000".
+  std::snprintf(buffer, sizeof buffer, "%.14e", percent);
+  const char* e = std::strchr(buffer, 'e');
+  const int exponent = std::atoi(e + 1);
+  std::wstring out;
+  out.reserve(size_t(exponent) + 8 + size_t(decimals));
+  for (const char* p = buffer; p < e; ++p) {
+    if (*p != '.') out += wchar_t(*p);
+  }
+  const size_t digits = out.size() - (out[0] == L'-' ? 1 : 0);
+  out.append(size_t(exponent) + 1 - digits, L'0');
+  if (decimals > 0) out += L'.' + std::wstring(size_t(decimals), L'0');
+  out += L'%';
+  return out;
+}
+
 std::wstring DateText(double serial) {
+  // Serials before 0 or past 12/31/9999 are no dates; the application shows
+  // the cell as a row of '#'.
+  if (!(serial >= 0 && serial < kFirstSerialPastYear9999)) return L"########";
   double whole = std::floor(serial);
   double fraction = serial - whole;
   int64_t seconds = std::llround(fraction * 86400.0);
@@ -135,11 +163,7 @@ std::wstring DisplayText(const Workbook& book, const Cell& cell) {
     case CellType::Number: {
       if (book.IsDateStyle(cell.style)) return DateText(book.date1904 ? cell.number + 1462 : cell.number);
       const uint16_t format = book.NumberFormatOf(cell.style);
-      if (format == 9 || format == 10) {
-        wchar_t buffer[64];
-        std::swprintf(buffer, 64, format == 9 ? L"%.0f%%" : L"%.2f%%", cell.number * 100);
-        return buffer;
-      }
+      if (format == 9 || format == 10) return PercentText(cell.number, format == 9 ? 0 : 2);
       return NumberText(cell.number);
     }
   }

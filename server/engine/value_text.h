@@ -20,8 +20,14 @@ std::wstring NumberText(double value);
 // Serial of a calendar date in the 1900 date system (1 = 1/1/1900, with the
 // application's phantom 2/29/1900 = 60); nullopt-free: callers validate.
 double DateSerial(int year, int month, int day);
-// "m/d/yyyy", "m/d/yyyy h:mm:ss AM" or "h:mm:ss AM" of a 1900-system serial.
+// The serial of 1/1/10000: dates run from serial 0 up to just before it.
+inline constexpr double kFirstSerialPastYear9999 = 2958466;
+
+// "m/d/yyyy", "m/d/yyyy h:mm:ss AM" or "h:mm:ss AM" of a 1900-system serial;
+// "########" for a serial outside the dates (negative, past 9999, NaN).
 std::wstring DateText(double serial);
+// A number in a percent format with `decimals` decimals: "12%", "3.50%".
+std::wstring PercentText(double value, int decimals);
 // Between the workbook's date serials and OLE Automation DATE values.
 double SerialToOleDate(double serial, bool date1904);
 double OleDateToSerial(double date, bool date1904);

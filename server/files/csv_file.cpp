@@ -10,6 +10,8 @@
 
 #include "server/files/atomic_file.h"
 #include "server/engine/typed_input.h"
+#include "server/engine/value_text.h"
+#include "server/engine/workbook.h"
 #include "server/files/file_error.h"
 #include "server/files/package_data.h"
 #include "server/files/utf8.h"
@@ -61,16 +63,48 @@ std::wstring SheetNameFor(const std::string& displayName) {
 }
 
 void AppendGeneralNumber(double value, std::string& out) {
-  // Whole numbers without a fraction; others in their shortest exact form.
-  char buf[32];
-  auto r = std::to_chars(buf, buf + sizeof buf, value);
+  // The shortest text that reads back exactly; written without an exponent
+  // where the application shows none (3000000, not 3e+06).
+  char buf[64];
+  const double magnitude = std::fabs(value);
+  const bool fixed = magnitude == 0 || (magnitude >= 1e-5 && magnitude < 1e15);
+  auto r = fixed ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed)
+                 : std::to_chars(buf, buf + sizeof buf, value);
   out.append(buf, r.ptr);
 }
 
+// " h:mm" or " h:mm:ss" of a fraction of a day; nothing at midnight.
+void AppendTimeOfDay(double fraction, std::string& out) {
+  char buf[48];
+  long seconds = std::lround(fraction * 86400.0);
+  if (seconds > 0 && seconds < 86400) {
+    int n = std::snprintf(buf, sizeof buf, " %ld:%02ld", seconds / 3600, (seconds / 60) % 60);
+    out.append(buf, static_cast<size_t>(n));
+    if (seconds % 60) {
+      n = std::snprintf(buf, sizeof buf, ":%02ld", seconds % 60);
+      out.append(buf, static_cast<size_t>(n));
+    }
+  }
+}
+
 void AppendDate(double serial, bool date1904, std::string& out) {
-  // Serial -> civil date (1900 system: day 60 is the phantom 1900-02-29).
+  // A serial that is no date (negative, past 9999) is written as its number,
+  // so nothing is lost.
+  const double serial1900 = date1904 ? serial + 1462 : serial;
+  if (!(serial1900 >= 0 && serial1900 < engine::kFirstSerialPastYear9999)) {
+    if (std::isfinite(serial)) AppendGeneralNumber(serial, out);
+    else out += "#NUM!";
+    return;
+  }
+  // Serial -> civil date (1900 system: day 60 is the phantom 1900-02-29,
+  // which the application writes and reads back as such).
   double whole = std::floor(serial);
   int64_t days = static_cast<int64_t>(whole);
+  if (!date1904 && days == 60) {
+    out += "2/29/1900";
+    AppendTimeOfDay(serial - whole, out);
+    return;
+  }
   int64_t civil;  // days since 1970-01-01
   if (date1904) {
     civil = days - 24107;
@@ -92,24 +126,19 @@ void AppendDate(double serial, bool date1904, std::string& out) {
   char buf[48];
   int n = std::snprintf(buf, sizeof buf, "%d/%d/%d", static_cast<int>(m), static_cast<int>(d), static_cast<int>(y));
   out.append(buf, static_cast<size_t>(n));
-  long seconds = std::lround((serial - whole) * 86400.0);
-  if (seconds > 0 && seconds < 86400) {
-    n = std::snprintf(buf, sizeof buf, " %ld:%02ld", seconds / 3600, (seconds / 60) % 60);
-    out.append(buf, static_cast<size_t>(n));
-    if (seconds % 60) {
-      n = std::snprintf(buf, sizeof buf, ":%02ld", seconds % 60);
-      out.append(buf, static_cast<size_t>(n));
-    }
-  }
+  AppendTimeOfDay(serial - whole, out);
 }
 
-// A field becomes a value the way typed text does, with one exception: a
+// A field becomes a value the way typed text does, with two exceptions: a
 // .csv file is data, so a field starting with '=' stays text instead of
-// becoming a formula that would run.
+// becoming a formula that would run; and a leading apostrophe is part of the
+// text, not a mark that the rest is text (the application reads it so, and
+// otherwise every save and load would strip one more).
 void PutField(std::string_view field, engine::Workbook& workbook, engine::Sheet& sheet, int32_t row, int32_t col) {
   std::wstring wide = WideFromUtf8(field);
   engine::TypedValue value = engine::InterpretTypedText(wide);
-  if (value.kind == engine::TypedValue::Kind::Formula || value.kind == engine::TypedValue::Kind::Invalid) {
+  if (value.kind == engine::TypedValue::Kind::Formula || value.kind == engine::TypedValue::Kind::Invalid ||
+      wide.front() == L'\'') {
     value = engine::TypedValue{};
     value.kind = engine::TypedValue::Kind::Text;
     value.text = std::move(wide);
@@ -251,8 +280,14 @@ std::string CsvText(const engine::Workbook& workbook, const engine::Sheet& sheet
       col = c;
       switch (cell.type) {
         case CellType::Number:
-          if (std::isfinite(cell.number)) AppendGeneralNumber(cell.number, out);
-          else out += "#NUM!";
+          if (!std::isfinite(cell.number)) {
+            out += "#NUM!";
+          } else if (const uint16_t format = workbook.NumberFormatOf(cell.style); format == 9 || format == 10) {
+            // Written as shown ("3%"), which reads back as the same percentage.
+            AppendWideAsUtf8(engine::PercentText(cell.number, format == 9 ? 0 : 2), out);
+          } else {
+            AppendGeneralNumber(cell.number, out);
+          }
           break;
         case CellType::Date:
           AppendDate(cell.number, workbook.date1904, out);

@@ -82,6 +82,7 @@ void AppendXmlEscaped(std::string_view utf8, std::string& out) {
   for (size_t i = 0; i < utf8.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(utf8[i]);
     const char* rep = nullptr;
+    size_t width = 1;  // bytes the replacement stands for
     char buf[8];
     // A literal "_xHHHH_" would read back as an escape: its underscore is escaped.
     if (c == '_' && StartsEscapeSequence(utf8, i)) rep = "_x005F_";
@@ -99,12 +100,18 @@ void AppendXmlEscaped(std::string_view utf8, std::string& out) {
           rep = buf;
         } else if (c == '\r') {
           rep = "&#13;";
+        } else if (c == 0xEF && i + 2 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) == 0xBF &&
+                   (utf8[i + 2] == '\xBE' || utf8[i + 2] == '\xBF')) {
+          // U+FFFE and U+FFFF are not XML characters either.
+          rep = utf8[i + 2] == '\xBE' ? "_xFFFE_" : "_xFFFF_";
+          width = 3;
         }
     }
     if (rep) {
       out.append(utf8.substr(start, i - start));
       out.append(rep);
-      start = i + 1;
+      start = i + width;
+      i += width - 1;
     }
   }
   out.append(utf8.substr(start));
@@ -118,18 +125,25 @@ bool NeedsSpacePreserve(std::string_view utf8) {
 
 std::string AppendSharedStrings(std::string_view xml, const std::string& partName,
                                 const std::vector<std::wstring_view>& added, size_t totalEntries) {
-  // The root start tag: the first '<' that opens an element.
-  size_t rootStart = 0;
-  while (true) {
-    rootStart = xml.find('<', rootStart);
-    if (rootStart == std::string_view::npos || rootStart + 1 >= xml.size()) {
-      throw FileError("The part " + partName + " has no root element.");
+  // The whole part is scanned, so the root's start and end tags are found as
+  // markup: a comment or CDATA section that mentions "<sst>" or "</sst>" is
+  // not mistaken for them. Tokens cover the part byte for byte, so their
+  // sizes add up to offsets.
+  XmlScanner scanner(xml, partName);
+  size_t offset = 0;
+  size_t rootStart = std::string_view::npos;
+  size_t closeAt = std::string_view::npos;
+  XmlToken root;
+  for (const XmlToken* t = &scanner.Next(); t->kind != XmlTokenKind::End; t = &scanner.Next()) {
+    if (t->kind == XmlTokenKind::StartTag && rootStart == std::string_view::npos) {
+      rootStart = offset;
+      root = *t;  // views into the scanner's copy of the part, which stays put
+    } else if (t->kind == XmlTokenKind::EndTag && scanner.depth() == 1) {
+      closeAt = offset;
     }
-    if (xml[rootStart + 1] != '?' && xml[rootStart + 1] != '!') break;
-    ++rootStart;
+    offset += t->raw.size();
   }
-  XmlScanner rootScanner(xml.substr(rootStart), partName);
-  const XmlToken& root = rootScanner.Next();
+  if (rootStart == std::string_view::npos) throw FileError("The part " + partName + " has no root element.");
   std::string qname(root.raw.substr(1, root.raw.find_first_of(" \t\r\n/>", 1) - 1));
   std::string prefix = qname.find(':') == std::string::npos ? "" : qname.substr(0, qname.find(':') + 1);
 
@@ -157,8 +171,6 @@ std::string AppendSharedStrings(std::string_view xml, const std::string& partNam
     out.append(xml.substr(afterRoot));
     return out;
   }
-  std::string closing = "</" + qname;
-  size_t closeAt = xml.rfind(closing);
   if (closeAt == std::string_view::npos || closeAt < afterRoot) {
     throw FileError("The part " + partName + " is not well-formed XML: its root element is never closed.");
   }

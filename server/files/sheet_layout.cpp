@@ -117,14 +117,26 @@ void SetSelection(pugi::xml_node view, const engine::Sheet& sheet, const std::st
   s = sqref.c_str();
 }
 
+// The kept markup with a placeholder where the cell data goes.
+std::string LayoutDocument(const std::string& prefix, const std::string& sheetDataQName, const std::string& suffix) {
+  std::string xml;
+  xml.reserve(prefix.size() + suffix.size() + 64);
+  xml += prefix;
+  xml += "<" + sheetDataQName + "><?" + kPlaceholder + "?></" + sheetDataQName + ">";
+  xml += suffix;
+  return xml;
+}
+
 }  // namespace
 
+void CheckSheetLayout(const std::string& prefix, const std::string& sheetDataQName, const std::string& suffix,
+                      const std::string& partName) {
+  pugi::xml_document doc;
+  LoadXmlDom(doc, LayoutDocument(prefix, sheetDataQName, suffix), partName);
+}
+
 void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tabSelected, const std::string& partName) {
-  std::string xml;
-  xml.reserve(layout.prefix.size() + layout.suffix.size() + 64);
-  xml += layout.prefix;
-  xml += "<" + layout.sheetDataQName + "><?" + kPlaceholder + "?></" + layout.sheetDataQName + ">";
-  xml += layout.suffix;
+  const std::string xml = LayoutDocument(layout.prefix, layout.sheetDataQName, layout.suffix);
   pugi::xml_document doc;
   LoadXmlDom(doc, xml, partName);
   pugi::xml_node root = doc.document_element();

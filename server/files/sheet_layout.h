@@ -24,4 +24,10 @@ struct SheetLayout {
 
 void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tabSelected, const std::string& partName);
 
+// Parses the kept markup around the cell data the way AdjustSheetLayout
+// will, so a sheet a save could not rewrite is refused when it is read.
+// Throws FileError.
+void CheckSheetLayout(const std::string& prefix, const std::string& sheetDataQName, const std::string& suffix,
+                      const std::string& partName);
+
 }  // namespace sheetwright::files

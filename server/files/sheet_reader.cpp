@@ -10,6 +10,7 @@
 #include "server/files/formula_shift.h"
 #include "server/files/serial_date.h"
 #include "server/files/utf8.h"
+#include "server/files/sheet_layout.h"
 #include "server/files/xstring_escape.h"
 
 namespace sheetwright::files {
@@ -94,6 +95,7 @@ class WorksheetReader {
   const uint64_t partBytes_;
 
   Phase phase_ = Phase::Before;
+  size_t rootEndInPrefix_ = std::string::npos;  // where the root's end tag starts, without <sheetData>
   int32_t row_ = 0;
   int32_t lastCol_ = 0;
   PendingCell cell_;
@@ -127,6 +129,7 @@ void WorksheetReader::Run() {
   for (const XmlToken* t = &s_.Next(); t->kind != XmlTokenKind::End; t = &s_.Next()) {
     switch (phase_) {
       case Phase::Before:
+        if (t->kind == XmlTokenKind::EndTag && s_.depth() == 1) rootEndInPrefix_ = data_.prefix.size();
         BeforeData(*t);
         break;
       case Phase::InData:
@@ -140,11 +143,14 @@ void WorksheetReader::Run() {
   FinishFilledRow();
   if (phase_ == Phase::Before) {
     // No <sheetData>: split before the root's end tag so a save can put one there.
-    size_t close = data_.prefix.rfind("</");
+    const size_t close = rootEndInPrefix_;
     if (close == std::string::npos) Fail("it is not a worksheet");
     data_.suffix = data_.prefix.substr(close);
     data_.prefix.resize(close);
   }
+  // The kept markup must be one a save can rewrite; otherwise the sheet is
+  // refused now rather than its edits lost at the save.
+  CheckSheetLayout(data_.prefix, data_.sheetDataQName, data_.suffix, s_.partName());
   // The selection of the active pane (or the only one).
   const Selection* chosen = nullptr;
   for (const Selection& sel : selections_) {
@@ -386,6 +392,8 @@ void WorksheetReader::StoreCell() {
   Cell& cell = sheet_.Put(cell_.row, cell_.col);
   cell.style = cell_.style;
   if (cell_.hasFormula) {
+    // Formulas carry the same _xHHHH_ escapes as texts (the writer escapes them).
+    DecodeEscapedCharacters(cell_.formula);
     std::string text;
     if (cell_.formulaType == "shared") {
       if (!cell_.formulaRef.empty() || shared_.find(cell_.formulaSi) == shared_.end()) {

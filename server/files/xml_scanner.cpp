@@ -13,6 +13,23 @@ constexpr size_t kMaxTokenBytes = 256u * 1024 * 1024;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
+// XML names: ASCII letters, '_' and ':' may start one; digits, '-' and '.'
+// may follow. Bytes of multi-byte UTF-8 characters are accepted in both
+// places, as the name classes beyond ASCII are nearly all letters.
+bool IsNameStart(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+}
+bool IsNameChar(unsigned char c) {
+  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+bool IsName(std::string_view name) {
+  if (name.empty() || !IsNameStart(static_cast<unsigned char>(name[0]))) return false;
+  for (char c : name.substr(1)) {
+    if (!IsNameChar(static_cast<unsigned char>(c))) return false;
+  }
+  return true;
+}
+
 std::string_view LocalName(std::string_view qname) {
   size_t colon = qname.find(':');
   return colon == std::string_view::npos ? qname : qname.substr(colon + 1);
@@ -27,15 +44,46 @@ const XmlAttribute* XmlToken::Find(std::string_view localName) const {
   return nullptr;
 }
 
-void AppendXmlDecoded(std::string_view raw, std::string& out) {
+namespace {
+
+// Appends a stretch of literal characters (no references) with the line ends
+// normalised: CR LF and a lone CR become LF; in an attribute value every
+// literal white-space character then becomes a space.
+void AppendLiteral(std::string_view literal, XmlValueKind kind, std::string& out) {
+  const bool attribute = kind == XmlValueKind::Attribute;
+  const char* special = attribute ? "\t\n\r" : "\r";
+  size_t i = 0;
+  while (i < literal.size()) {
+    size_t at = literal.find_first_of(special, i);
+    if (at == std::string_view::npos) {
+      out.append(literal.substr(i));
+      return;
+    }
+    out.append(literal.substr(i, at - i));
+    out.push_back(attribute ? ' ' : '\n');
+    i = at + 1;
+    if (literal[at] == '\r' && i < literal.size() && literal[i] == '\n') ++i;
+  }
+}
+
+// Whether `cp` is a character XML 1.0 allows in a document.
+bool IsXmlChar(uint32_t cp) {
+  if (cp < 0x20) return cp == 0x9 || cp == 0xA || cp == 0xD;
+  if (cp >= 0xD800 && cp <= 0xDFFF) return false;
+  return cp != 0xFFFE && cp != 0xFFFF && cp <= 0x10FFFF;
+}
+
+}  // namespace
+
+void AppendXmlDecoded(std::string_view raw, std::string& out, XmlValueKind kind) {
   size_t i = 0;
   while (i < raw.size()) {
     size_t amp = raw.find('&', i);
     if (amp == std::string_view::npos) {
-      out.append(raw.substr(i));
+      AppendLiteral(raw.substr(i), kind, out);
       return;
     }
-    out.append(raw.substr(i, amp - i));
+    AppendLiteral(raw.substr(i, amp - i), kind, out);
     size_t semi = raw.find(';', amp);
     if (semi == std::string_view::npos || semi - amp > 12) {
       throw FileError("an '&' that does not start a character reference");
@@ -54,13 +102,14 @@ void AppendXmlDecoded(std::string_view raw, std::string& out) {
     } else if (name.size() > 1 && name[0] == '#') {
       uint32_t cp = 0;
       std::from_chars_result r{};
-      if (name[1] == 'x' || name[1] == 'X') {
+      if (name[1] == 'x') {
         r = std::from_chars(name.data() + 2, name.data() + name.size(), cp, 16);
       } else {
         r = std::from_chars(name.data() + 1, name.data() + name.size(), cp, 10);
       }
-      if (r.ec != std::errc() || r.ptr != name.data() + name.size() || cp == 0 || cp > 0x10FFFF ||
-          (cp >= 0xD800 && cp <= 0xDFFF)) {
+      // A reference keeps the character it names (&#13; stays CR), but it
+      // must name a character a document may hold.
+      if (r.ec != std::errc() || r.ptr != name.data() + name.size() || !IsXmlChar(cp)) {
         throw FileError("an invalid character reference");
       }
       AppendCodePointAsUtf8(cp, out);
@@ -89,21 +138,25 @@ void XmlScanner::Fail(const std::string& what) const {
 
 std::string XmlScanner::Decode(const XmlAttribute& attribute) {
   std::string out;
-  if (attribute.raw.find('&') == std::string_view::npos) {
+  if (attribute.raw.find_first_of("&\t\n\r") == std::string_view::npos) {
     out.assign(attribute.raw);
   } else {
-    AppendXmlDecoded(attribute.raw, out);
+    AppendXmlDecoded(attribute.raw, out, XmlValueKind::Attribute);
   }
   return out;
 }
 
 void XmlScanner::AppendText(std::string& out) const {
-  if (token_.cdata || token_.text.find('&') == std::string_view::npos) {
+  if (token_.cdata) {
+    AppendLiteral(token_.text, XmlValueKind::Text, out);
+    return;
+  }
+  if (token_.text.find_first_of("&\r") == std::string_view::npos) {
     out.append(token_.text);
     return;
   }
   try {
-    AppendXmlDecoded(token_.text, out);
+    AppendXmlDecoded(token_.text, out, XmlValueKind::Text);
   } catch (const FileError& e) {
     Fail(e.what());
   }
@@ -179,14 +232,20 @@ void XmlScanner::ParseStartTag(std::string_view raw) {
   while (i < n && !IsSpace(raw[i])) ++i;
   if (i == nameStart) Fail("a tag without a name");
   std::string_view qname = raw.substr(nameStart, i - nameStart);
+  if (!IsName(qname)) Fail("the element name '" + std::string(qname) + "' is not a valid XML name");
   token_.name = LocalName(qname);
   token_.attributes.clear();
   while (true) {
+    const size_t spaceStart = i;
     while (i < n && IsSpace(raw[i])) ++i;
     if (i >= n) break;
+    if (i == spaceStart) Fail("attributes not separated by white space in <" + std::string(qname) + ">");
     size_t attrStart = i;
     while (i < n && raw[i] != '=' && !IsSpace(raw[i])) ++i;
     std::string_view attrName = raw.substr(attrStart, i - attrStart);
+    if (!IsName(attrName)) {
+      Fail("the attribute name '" + std::string(attrName) + "' in <" + std::string(qname) + "> is not a valid XML name");
+    }
     while (i < n && IsSpace(raw[i])) ++i;
     if (i >= n || raw[i] != '=') Fail("an attribute without a value in <" + std::string(qname) + ">");
     ++i;
@@ -194,7 +253,10 @@ void XmlScanner::ParseStartTag(std::string_view raw) {
     if (i >= n || (raw[i] != '"' && raw[i] != '\'')) Fail("an unquoted attribute value");
     char quote = raw[i++];
     size_t valueStart = i;
-    while (i < n && raw[i] != quote) ++i;
+    while (i < n && raw[i] != quote) {
+      if (raw[i] == '<') Fail("a '<' inside an attribute value");
+      ++i;
+    }
     if (i >= n) Fail("an unterminated attribute value");
     token_.attributes.push_back({LocalName(attrName), attrName, raw.substr(valueStart, i - valueStart)});
     ++i;
@@ -227,6 +289,7 @@ const XmlToken& XmlScanner::Next() {
       data = buffer_.data();
       std::string_view raw(data + pos_, stop - pos_);
       pos_ = stop;
+      started_ = true;
       token_.raw = raw;
       if (raw[1] == '/') {
         std::string_view qname = raw.substr(2, raw.size() - 3);
@@ -266,6 +329,13 @@ const XmlToken& XmlScanner::Next() {
     data = buffer_.data();
     token_.kind = XmlTokenKind::Text;
     token_.raw = std::string_view(data + pos_, lt);
+    if (open_.empty()) {
+      std::string_view outside = token_.raw;
+      // A byte-order mark may open the document.
+      if (!started_ && outside.substr(0, 3) == "\xEF\xBB\xBF") outside.remove_prefix(3);
+      if (outside.find_first_not_of(" \t\r\n") != std::string_view::npos) Fail("character data outside the root element");
+    }
+    started_ = true;
     token_.text = token_.raw;
     pos_ += lt;
     return token_;

@@ -43,9 +43,16 @@ struct XmlToken {
   const XmlAttribute* Find(std::string_view localName) const;
 };
 
-// Appends `raw` with its entity and character references decoded, as UTF-8.
-// Throws FileError on an unknown or malformed reference.
-void AppendXmlDecoded(std::string_view raw, std::string& out);
+// How a value is normalised while it is decoded: line ends in text become
+// LF (CR LF and a lone CR alike); in an attribute value every literal tab,
+// CR, LF and CR LF then becomes one space. Characters written as references
+// (&#13;, &#10;, &#9;) are kept as they are in both.
+enum class XmlValueKind { Text, Attribute };
+
+// Appends `raw` with its entity and character references decoded, as UTF-8,
+// normalised for `kind`. Throws FileError on an unknown or malformed
+// reference, or one that names a character XML does not allow.
+void AppendXmlDecoded(std::string_view raw, std::string& out, XmlValueKind kind = XmlValueKind::Text);
 
 class XmlScanner {
  public:
@@ -59,9 +66,10 @@ class XmlScanner {
 
   const XmlToken& Next();
   const XmlToken& Current() const { return token_; }
-  // Text content of the current Text token, decoded, appended to `out`.
+  // Text content of the current Text token (CDATA included), decoded and
+  // with its line ends normalised, appended to `out`.
   void AppendText(std::string& out) const;
-  // Decoded value of an attribute of the current start tag.
+  // Decoded and normalised value of an attribute of the current start tag.
   static std::string Decode(const XmlAttribute& attribute);
   const std::string& partName() const { return partName_; }
   int depth() const { return static_cast<int>(open_.size()); }
@@ -80,6 +88,7 @@ class XmlScanner {
   size_t end_ = 0;
   bool eof_ = false;
   bool sawRoot_ = false;
+  bool started_ = false;  // a token was returned (a byte-order mark may precede the first only)
   XmlToken token_;
   std::vector<std::string> open_;
   bool popAfterToken_ = false;

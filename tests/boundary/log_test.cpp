@@ -91,6 +91,20 @@ TEST_F(LogTest, NewFileStartsWithByteOrderMarkAndTheLoggersOwnLine) {
                                " Enable Log = 1 Logger path = " + folder.Path().string()}));
 }
 
+TEST_F(LogTest, FolderWithNonAsciiNameHoldsTheLog) {
+  // "Grüße 😀": two-byte and four-byte UTF-8 sequences in the folder name.
+  const std::filesystem::path inner =
+      folder.Path() / std::filesystem::path(u8"Gr\u00FC\u00DFe \U0001F600");
+  std::filesystem::create_directories(inner);
+  CloseLogFile();  // the open file would keep the old folder
+  InitializeLogger(1, (folder.WidePath() + L"/Gr\u00FC\u00DFe \U0001F600").c_str());
+  Send(L"{}");
+  FlushLog();
+  const std::string text = ReadWholeFile(inner / "Norvix.Sheetwright.log");
+  EXPECT_EQ(text.rfind(kByteOrderMark, 0), 0u);
+  EXPECT_NE(text.find("Command data is Received"), std::string::npos) << text;
+}
+
 TEST_F(LogTest, LineIsTimeStampLabelMessageWithTrailingBlank) {
   Send(L"{}");
   const std::string text = LogText();

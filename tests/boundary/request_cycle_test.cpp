@@ -1,5 +1,6 @@
 // The request cycle through the exported functions: what the host sees.
 #include <cwchar>
+#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include "boundary/Exports.h"
 #include "support/TextConversion.h"
 #include "tests/boundary/send_helpers.h"
+#include "tests/boundary/temp_folder.h"
 
 namespace {
 
@@ -35,6 +37,41 @@ TEST(RequestCycle, RequestsWithoutAKnownCommandAnswerEmptyObject) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(SendJson(c.json), "{}");
   }
+}
+
+// A value with an embedded NUL would be cut at it on its way to the
+// application: "x.csv\u0000.xlsx" would open and save x.csv although a host
+// checked that the name ends in .xlsx. Such requests are refused whole.
+TEST(RequestCycle, ParameterWithNulCharacterIsRefused) {
+  TempFolder folder;
+  { std::ofstream(folder.File("x.csv")) << "a,b\r\n"; }
+  const std::string dir = folder.Path().string();
+  struct Case {
+    const char* name;
+    std::string json;
+    const char* key;
+  };
+  const Case cases[] = {
+      {"file name cut before a different extension",
+       "{\"commandName\":\"Open\",\"parameter\":{\"SessionName\":\"nul\",\"FileName\":\"" + dir +
+           "/x.csv\\u0000.xlsx\",\"SheetName\":\"x\"}}",
+       "FileName"},
+      {"session name", "{\"commandName\":\"GetUsedRange\",\"parameter\":{\"SessionName\":\"a\\u0000b\"}}",
+       "SessionName"},
+      {"cell text", "{\"commandName\":\"SetCell\",\"parameter\":{\"SessionName\":\"nul\",\"SetCellValue\":\"\\u0000\"}}",
+       "SetCellValue"},
+      {"detach is refused and the session stays",
+       "{\"commandName\":\"Detach\",\"parameter\":{\"SessionName\":\"nul\",\"SaveChanges\":\"1\\u0000\"}}",
+       "SaveChanges"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string reply = SendJson(c.json);
+    EXPECT_EQ(reply.find("\"status\":true"), std::string::npos) << reply;
+    EXPECT_NE(reply.find(std::string("The parameter \\\"") + c.key + "\\\" holds a NUL character"), std::string::npos)
+        << reply;
+  }
+  SendJson("{\"commandName\":\"Detach\",\"parameter\":{\"SessionName\":\"nul\"}}");
 }
 
 TEST(RequestCycle, NullRequestAnswersEmptyObject) {

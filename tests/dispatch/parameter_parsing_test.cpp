@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/LenientInteger.h"
 #include "dispatch/ParameterCommands.h"
+#include "support/LenientInteger.h"
 
 namespace {
 

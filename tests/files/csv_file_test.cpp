@@ -87,6 +87,58 @@ TEST(CsvFile, SaveWritesWhatLoadReadsBack) {
   EXPECT_NE(ReadFile(path).find("1/2/2020 18:00,,3\r\n"), std::string::npos) << ReadFile(path);
 }
 
+TEST(CsvFile, RepeatedSaveAndLoadKeepsWhatTheApplicationWouldKeep) {
+  // Each field as the application writes it; loading it and saving again
+  // must give the same line, however often it is done.
+  struct Case {
+    const char* name;
+    const char* field;
+    CellType type;
+  };
+  const Case cases[] = {
+      {"leading apostrophe is part of the text", "'007", CellType::Text},
+      {"two apostrophes", "''x", CellType::Text},
+      {"whole percent", "3%", CellType::Number},
+      {"percent with decimals", "12.50%", CellType::Number},
+      {"the phantom 29 February 1900", "2/29/1900", CellType::Date},
+      {"the day after it", "3/1/1900", CellType::Date},
+      {"the day before it", "2/28/1900", CellType::Date},
+  };
+  const std::string dir = ScratchDir();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir + "/round.csv";
+    const std::string line = std::string(c.field) + "\r\n";
+    WriteFile(path, line);
+    for (int round = 0; round < 3; ++round) {
+      engine::Workbook book;
+      MustLoad(path, book);
+      const engine::Cell* cell = book.sheets[0]->Find(1, 1);
+      ASSERT_NE(cell, nullptr);
+      EXPECT_EQ(cell->type, c.type);
+      book.sheets[0]->modified = true;
+      book.dirty = true;
+      MustSave(book);
+      EXPECT_EQ(ReadFile(path), line);
+    }
+  }
+}
+
+TEST(CsvFile, DateSerialsOutsideTheCalendarAreWrittenAsNumbers) {
+  const std::string dir = ScratchDir();
+  engine::Workbook book;
+  engine::Sheet& s = book.AddWorksheet(L"x");
+  const double serials[] = {-5, 3e6, 1e300};
+  for (int i = 0; i < 3; ++i) {
+    engine::Cell& c = s.Put(i + 1, 1);
+    c.type = CellType::Date;
+    c.number = serials[i];
+  }
+  book.fullPath = WideFromUtf8(dir + "/dates.csv");
+  MustSave(book);
+  EXPECT_EQ(ReadFile(dir + "/dates.csv"), "-5\r\n3000000\r\n1e+300\r\n");
+}
+
 TEST(CsvFile, NewWorkbookWithCsvPathSavesCsvWithoutByteOrderMark) {
   std::string dir = ScratchDir();
   engine::Workbook book;

@@ -49,6 +49,42 @@ TEST(XmlScanner, DecodesReferencesAcrossChunkBoundaries) {
   }
 }
 
+TEST(XmlScanner, LineEndsInTextBecomeLineFeeds) {
+  // CR LF and a lone CR read as LF, in text and CDATA alike; a CR written as
+  // a character reference stays a CR. Chunks of 1 byte split every CR LF.
+  const std::string xml =
+      "<r><t>Hello\r\nFoo\rBar\n</t><t>kept&#13;&#10;&#xD;</t><t><![CDATA[a\r\nb\rc]]></t>"
+      "<t>\r\n\r\n</t></r>";
+  for (size_t chunk : {1u, 2u, 3u, 4096u}) {
+    SCOPED_TRACE(chunk);
+    EXPECT_EQ(TextsOf(xml, chunk), "Hello\nFoo\nBar\n|kept\r\n\r|a\nb\nc|\n\n");
+  }
+  EXPECT_EQ(TextsOf("\xEF\xBB\xBF\r\n<r><t>after a byte-order mark</t></r>\r\n", 2), "after a byte-order mark");
+}
+
+TEST(XmlScanner, AttributeValuesAreNormalised) {
+  struct Case {
+    const char* raw;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"plain", "plain"},
+      {"a\tb\nc\rd", "a b c d"},
+      {"a\r\nb", "a b"},
+      {"a&#10;b&#13;c&#9;d", "a\nb\rc\td"},
+      {"  both ends  ", "  both ends  "},
+      {"&lt;&amp;&quot;&apos;&gt;", "<&\"'>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.raw);
+    const std::string xml = std::string("<r a=\"") + c.raw + "\"/>";
+    XmlScanner scanner(xml, "test.xml");
+    const XmlToken& t = scanner.Next();
+    ASSERT_EQ(t.kind, XmlTokenKind::StartTag);
+    EXPECT_EQ(XmlScanner::Decode(t.attributes.at(0)), c.value);
+  }
+}
+
 TEST(XmlScanner, RefusesWhatIsNotSafeOrWellFormed) {
   struct Case {
     const char* name;
@@ -65,6 +101,17 @@ TEST(XmlScanner, RefusesWhatIsNotSafeOrWellFormed) {
       {"two roots", "<r/><r/>", "second root"},
       {"unquoted attribute", "<r a=1/>", "unquoted"},
       {"bad character reference", "<r><t>&#0;</t></r>", "character reference"},
+      {"reference to a control character", "<r><t>&#1;</t></r>", "character reference"},
+      {"reference to U+FFFF", "<r><t>&#xFFFF;</t></r>", "character reference"},
+      {"reference to a surrogate", "<r><t>&#xD800;</t></r>", "character reference"},
+      {"reference past U+10FFFF", "<r><t>&#x110000;</t></r>", "character reference"},
+      {"upper-case hexadecimal mark", "<r><t>&#X41;</t></r>", "character reference"},
+      {"attribute name starting with a digit", "<r 1a=\"x\"/>", "not a valid XML name"},
+      {"element name starting with a dot", "<.r/>", "not a valid XML name"},
+      {"attributes without space between", "<r a=\"1\"b=\"2\"/>", "white space"},
+      {"'<' in an attribute value", "<r a=\"<\"/>", "'<' inside an attribute"},
+      {"text before the root", "<?xml version=\"1.0\"?>\"<r/>", "outside the root"},
+      {"text after the root", "<r/>x", "outside the root"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -14,8 +14,8 @@
 #include <stdexcept>
 
 #include "boundary/Exports.h"
-#include "support/LogControl.h"
 #include "server/host_hooks.h"
+#include "support/LogControl.h"
 
 namespace session_test {
 namespace {
