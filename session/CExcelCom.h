@@ -145,6 +145,10 @@ class CExcelCom : public ExcelBase {
   void AddErrorParamater(const wchar_t* key, LONG number);
   void AddErrorParamater(const wchar_t* key, LONG first, LONG second);
 
+  // Sets the error code text to `code`, builds the response from 0 and
+  // returns 0: the common failure answer of an operation.
+  int AnswerFailure(const wchar_t* code);
+
   // The reply of an operation that is not built yet: logs `message` under
   // `operation`, answers a failed status response carrying `message`, and
   // returns 0.
@@ -258,6 +262,18 @@ class CExcelCom : public ExcelBase {
   // Puts `value` into "Value" of `target`, unless header protection refuses
   // it (error code EXCEL_QUV_SETCELL_101). Does not build the response.
   int SetDispatcherCellValue(IDispatch* target, const wchar_t* value);
+
+  // ---- Selection ---------------------------------------------------------------
+  // Selects the range between two corners and answers 1; a range the
+  // application refuses (or refuses to select) answers `refusedCode` with the
+  // parameter "Range" ("first:last") and 0.
+  int SelectBetweenCorners(const wchar_t* label, const wchar_t* refusedCode,
+                           const std::wstring& first, const std::wstring& last);
+  // Activates the workbook and reads the used range's last row and column;
+  // 1, or 0 after answering `failureCode`.
+  int UsedEndForSelection(const wchar_t* failureCode, LONG& lastRow, LONG& lastColumn);
+  // The active cell's row, column and relative address; false without one.
+  bool LocateActiveCell(LONG& row, LONG& column, std::wstring& address);
 
   // ---- Paging ------------------------------------------------------------------
   // Replaces the paging snapshot with the values of `range` ("Value" with

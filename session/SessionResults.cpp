@@ -5,6 +5,7 @@
 #include "session/CExcelCom.h"
 #include "support/Log.h"
 #include "support/TextConversion.h"
+#include "session/NullableText.h"
 
 namespace {
 
@@ -27,8 +28,6 @@ std::wstring FitComposedValue(std::wstring value) {
   return value;
 }
 
-const wchar_t* OrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
-
 }  // namespace
 
 void CExcelCom::BuildResponseFromStatus(int status) {
@@ -38,6 +37,12 @@ void CExcelCom::BuildResponseFromStatus(int status) {
   result->set_errormessage(ConvertWStringTostring(m_errorMessage));
   result->set_errorcode(ConvertWStringTostring(m_errorCode));
   m_response.set_commandresponsetype(excel::CommandResponse::GENERIC);
+}
+
+int CExcelCom::AnswerFailure(const wchar_t* code) {
+  AddErrorCodeToResponse(code);
+  BuildResponseFromStatus(0);
+  return 0;
 }
 
 excel::TableResponse* CExcelCom::BuildTableResponse() {

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "bridge/OwnedVariant.h"
 #include "platform/windows_api.h"
 
 // A pending find and the position its paged results have reached
@@ -14,11 +15,28 @@
 struct FindState {};
 
 // The row block that "GetSingleRow" walks through, kept between calls so the
-// next row number continues the walk.
+// next row number continues the walk: the values of the range between the two
+// addresses, read once with one "Value" call.
+//
+// Invariants between requests: either empty (snapshot VT_EMPTY, addresses
+// empty, counts 0) or loaded with a 2-D SAFEARRAY of VARIANT (lower bounds 1,
+// rows first) whose row and column counts are rowCount and columnCount.
 struct SingleRowCache {
-  // Releases whatever the cache holds and empties it ("SwitchToSheet" calls
-  // it: the walk belongs to the previous sheet).
-  void Reset() {}
+  std::wstring firstAddress;  // "SpecifiedCellFrom" of the call that loaded it
+  std::wstring lastAddress;   // "SpecifiedCellTo" of that call
+  OwnedVariant snapshot;      // VT_EMPTY when nothing is loaded
+  int rowCount = 0;
+  int columnCount = 0;
+
+  bool Loaded() const { return !snapshot.IsEmpty(); }
+  // Releases whatever the cache holds and empties it (a sheet switch and a
+  // new connection call it: the walk belongs to the previous sheet).
+  void Reset() {
+    snapshot.Reset();
+    firstAddress.clear();
+    lastAddress.clear();
+    rowCount = columnCount = 0;
+  }
 };
 
 // A loaded snapshot of values and the next row to deliver ("GetWorksheetData"

@@ -14,48 +14,18 @@
 #include "bridge/CellAddressText.h"
 #include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
+#include "session/ValueTable.h"
 #include "support/Log.h"
 #include "support/TextConversion.h"
+
+using value_table::AppendCellText;
+using value_table::IsValueTable;
+using value_table::Utf16Length;
 
 namespace {
 
 constexpr int kPageCellLimit = 10000;
 constexpr size_t kPageCharacterLimit = 61440;
-
-// Length of `text` in UTF-16 code units, whatever the width of wchar_t.
-size_t Utf16Length(const std::wstring& text) {
-  if constexpr (sizeof(wchar_t) == 2) {
-    return text.size();
-  } else {
-    size_t length = text.size();
-    for (wchar_t c : text) {
-      if (static_cast<uint32_t>(c) > 0xFFFF) ++length;
-    }
-    return length;
-  }
-}
-
-// Appends `text` as UTF-8; plain ASCII, the common case of cell texts, is
-// copied without the general conversion.
-void AppendCellText(std::string& out, const std::wstring& text) {
-  for (wchar_t c : text) {
-    if (static_cast<uint32_t>(c) >= 0x80) {
-      AppendWideAsUtf8(out, text.data(), text.size());
-      return;
-    }
-  }
-  const size_t start = out.size();
-  out.resize(start + text.size());
-  char* at = out.data() + start;
-  for (wchar_t c : text) *at++ = static_cast<char>(c);
-}
-
-// True when `snapshot` is a two-dimensional array of VARIANT (a value of
-// several cells).
-bool IsValueTable(const VARIANT& snapshot) {
-  return snapshot.vt == (VT_ARRAY | VT_VARIANT) && snapshot.parray != nullptr &&
-         SafeArrayGetDim(snapshot.parray) == 2;
-}
 
 }  // namespace
 
@@ -75,15 +45,7 @@ int CExcelCom::LoadPagingSnapshot(IDispatch* range) {
     m_pagingState.Release();
     return 0;
   }
-  if (IsValueTable(snapshot)) {
-    LONG lower = 0, upper = 0;
-    SafeArrayGetLBound(snapshot.parray, 1, &lower);
-    SafeArrayGetUBound(snapshot.parray, 1, &upper);
-    m_pagingState.rowCount = upper - lower + 1;
-    SafeArrayGetLBound(snapshot.parray, 2, &lower);
-    SafeArrayGetUBound(snapshot.parray, 2, &upper);
-    m_pagingState.columnCount = upper - lower + 1;
-  }
+  value_table::ShapeOf(snapshot, m_pagingState.rowCount, m_pagingState.columnCount);
   return 1;
 }
 

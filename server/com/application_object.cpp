@@ -1,7 +1,7 @@
 // Application and Workbooks objects.
 //
 // Application members: Workbooks G; Visible, DisplayAlerts G/P;
-// ActiveWorkbook, ActiveSheet, ActiveCell G; Quit M/G; Run M/G Macro,
+// ActiveWorkbook, ActiveSheet, ActiveCell, Selection G; Quit M/G; Run M/G Macro,
 // Arg1..Arg30; Union G/M Arg1..Arg30 (two or more ranges of one sheet);
 // Range G Cell1, [Cell2] (on the active sheet); Name, Application G.
 //
@@ -123,6 +123,12 @@ class ApplicationObject : public DispatchObject {
     call.ReturnObject(
         RangeObject::New(book, sheet, {CellRect{sheet->activeRow, sheet->activeCol, sheet->activeRow, sheet->activeCol}}));
   }
+  void Selection(Call& call) {
+    auto [book, sheet] = ActiveWorksheet(*app_, L"Selection");
+    std::vector<CellRect> areas = sheet->selection;
+    if (areas.empty()) areas.push_back(CellRect{sheet->activeRow, sheet->activeCol, sheet->activeRow, sheet->activeCol});
+    call.ReturnObject(RangeObject::New(book, sheet, std::move(areas)));
+  }
   void Quit(Call& call) {
     app_->Quit();
     call.ReturnBool(true);
@@ -192,6 +198,7 @@ const MemberTable<ApplicationObject>& ApplicationObject::Table() {
       {{L"ActiveWorkbook", kGet, {}}, &ApplicationObject::ActiveWorkbook},
       {{L"ActiveSheet", kGet, {}}, &ApplicationObject::ActiveSheet},
       {{L"ActiveCell", kGet, {}}, &ApplicationObject::ActiveCell},
+      {{L"Selection", kGet, {}}, &ApplicationObject::Selection},
       {{L"Quit", kMethod | kGet, {}}, &ApplicationObject::Quit},
       {{L"Run", kMethod | kGet, RunParameters()}, &ApplicationObject::Run},
       {{L"Union", kGet | kMethod, NumberedParameters(L"Arg", kMaxNumberedArguments)}, &ApplicationObject::Union},

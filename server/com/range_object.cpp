@@ -36,6 +36,7 @@ const MemberTable<RangeObject>& RangeObject::Table() {
           {{L"Item", kGet, {L"RowIndex", L"ColumnIndex"}}, &RangeObject::Item},
           {{L"Cells", kGet, {L"RowIndex", L"ColumnIndex"}}, &RangeObject::Cells},
           {{L"Offset", kGet, {L"RowOffset", L"ColumnOffset"}}, &RangeObject::Offset},
+          {{L"End", kGet, {L"Direction"}}, &RangeObject::End},
           {{L"SpecialCells", kMethod | kGet, {L"Type", L"Value"}}, &RangeObject::SpecialCells},
           {{L"Select", kMethod | kGet, {}}, &RangeObject::Select},
           {{L"Activate", kMethod | kGet, {}}, &RangeObject::Activate},

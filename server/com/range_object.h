@@ -14,6 +14,7 @@
 //   Item G: RowIndex, [ColumnIndex] -> range; off the sheet: 1004
 //   Cells G: [RowIndex, ColumnIndex] -> range
 //   Offset G: [RowOffset, ColumnOffset] -> range; off the sheet: 1004
+//   End G: Direction (xlUp, xlDown, xlToLeft, xlToRight) -> cell
 //   SpecialCells M/G: Type (11 = last cell) -> range
 //   Select, Activate M/G; Delete M/G: [Shift]; ClearContents M/G
 //   Find M/G: What, [After, LookIn, LookAt, SearchOrder, SearchDirection,
@@ -70,6 +71,7 @@ class RangeObject : public DispatchObject {
   void Item(Call& call);
   void Cells(Call& call);
   void Offset(Call& call);
+  void End(Call& call);  // range_end.cpp
   void SpecialCells(Call& call);
   void Select(Call& call);
   void Activate(Call& call);

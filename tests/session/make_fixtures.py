@@ -137,10 +137,36 @@ def charts(folder):
     save(wb, folder, "charts.xlsx")
 
 
+def reading(folder):
+    """Blocks, titles and used ranges for the reading commands. "Block"
+    holds its own addresses in C3:E9 only; "Formatted" holds values in A1:B3
+    and a fill (no value) in D7, so its used range reaches D7; "Titles" has
+    a header row with non-ASCII, empty and duplicate titles over rows 2-4."""
+    from openpyxl.styles import PatternFill
+
+    wb = Workbook()
+    block = wb.active
+    block.title = "Block"
+    for row in range(3, 10):
+        for col in "CDE":
+            block[f"{col}{row}"] = f"{col}{row}"
+    formatted = wb.create_sheet("Formatted")
+    for row in range(1, 4):
+        formatted[f"A{row}"] = row
+        formatted[f"B{row}"] = f"b{row}"
+    formatted["D7"].fill = PatternFill("solid", fgColor="FFFF00")
+    titles = wb.create_sheet("Titles")
+    titles.append(["Name", "Preis €", None, "Größe 東京", "Name"])
+    titles.append(["Ann", 3.5, "c2", "S", "dup2"])
+    titles.append(["Bob", 4, "c3", "M", "dup3"])
+    titles.append(["Cy", 0, "c4", "L", "dup4"])
+    save(wb, folder, "reading.xlsx")
+
+
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
-    for make in (values, grid, header, shapes, paging, charts):
+    for make in (values, grid, header, shapes, paging, charts, reading):
         make(folder)
 
 

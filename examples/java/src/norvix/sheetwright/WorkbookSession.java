@@ -10,6 +10,7 @@ import java.util.LinkedHashMap;
 import java.util.LinkedHashSet;
 import java.util.List;
 import java.util.Map;
+import java.util.function.Consumer;
 
 /**
  * One named session of the library: a workbook in a spreadsheet application and its current
@@ -47,15 +48,9 @@ public final class WorkbookSession {
 
     /** The text of the cell at {@code address} (such as "B3") of the current sheet. */
     public String readCell(String address) {
-        CommandResponse response = run("GetSingleCell", Map.of(
+        return onlyText("GetSingleCell", Map.of(
                 "CellOption", "1",
                 "CellAddress", address));
-        List<TableResponse.Row> rows = response.getTableResponse().getTableVariable().getRowsList();
-        if (rows.size() != 1 || rows.get(0).getColumnsCount() != 1) {
-            throw new IllegalStateException("GetSingleCell " + address
-                    + " answered a table that is not one cell: " + response);
-        }
-        return rows.get(0).getColumns(0);
     }
 
     /** Every row of the current sheet's used range, fetched page by page. */
@@ -69,9 +64,13 @@ public final class WorkbookSession {
     }
 
     private SheetData readSheet(Map<String, String> parameters) {
+        return collectPages(run("GetWorksheetData", parameters));
+    }
+
+    /** The rows of a first page and of every further page that GetMoreWorksheetData brings. */
+    private SheetData collectPages(CommandResponse page) {
         List<List<String>> rows = new ArrayList<>();
         int pages = 0;
-        CommandResponse page = run("GetWorksheetData", parameters);
         while (true) {
             pages++;
             for (TableResponse.Row row : page.getTableResponse().getTableVariable().getRowsList()) {
@@ -82,6 +81,185 @@ public final class WorkbookSession {
             }
             page = run("GetMoreWorksheetData", Map.of());
         }
+    }
+
+    /**
+     * The cells from A1 to the bottom-right cell of the current sheet's used range (row 1 and
+     * column A included wherever the used range begins), fetched page by page.
+     */
+    public SheetData readToUsedEnd() {
+        return readBlock(Map.of("GetMultipleCellsOption", "0"));
+    }
+
+    /** Rows {@code fromRow} to {@code toRow} of the used range's columns, page by page. */
+    public SheetData readUsedRows(long fromRow, long toRow) {
+        return readBlock(Map.of(
+                "GetMultipleCellsOption", "1",
+                "SpecifiedRowFrom", Long.toString(fromRow),
+                "SpecifiedRowTo", Long.toString(toRow)));
+    }
+
+    /** The block between two corner cells (such as "B2" and "D9"), page by page. */
+    public SheetData readBlock(String fromCell, String toCell) {
+        return readBlock(Map.of(
+                "GetMultipleCellsOption", "2",
+                "SpecifiedCellFrom", fromCell,
+                "SpecifiedCellTo", toCell));
+    }
+
+    private SheetData readBlock(Map<String, String> parameters) {
+        return collectPages(run("GetMultipleCells", parameters));
+    }
+
+    /**
+     * Row {@code rowNumber} (1 = the range's top row) of the range between two corner cells. The
+     * library reads the range once and keeps it while the caller asks for the following rows
+     * with the same corners; the walk ends with the last row.
+     */
+    public RangeRow rangeRow(String fromCell, String toCell, long rowNumber) {
+        CommandResponse response = run("GetSingleRow", Map.of(
+                "SpecifiedCellFrom", fromCell,
+                "SpecifiedCellTo", toCell,
+                "SpecificRow", Long.toString(rowNumber)));
+        List<TableResponse.Row> rows = response.getTableResponse().getTableVariable().getRowsList();
+        if (rows.size() != 1) {
+            throw new IllegalStateException("GetSingleRow answered " + rows.size() + " rows");
+        }
+        return new RangeRow(rows.get(0).getColumnsList(),
+                response.getTableResponse().getMoreRecordsAvailable());
+    }
+
+    /**
+     * Walks the range between two corner cells row by row, giving each row's texts to
+     * {@code eachRow}; returns the number of rows.
+     */
+    public int walkRows(String fromCell, String toCell, Consumer<List<String>> eachRow) {
+        long rowNumber = 0;
+        RangeRow row;
+        do {
+            row = rangeRow(fromCell, toCell, ++rowNumber);
+            eachRow.accept(row.cells());
+        } while (row.moreRows());
+        return Math.toIntExact(rowNumber);
+    }
+
+    /**
+     * The texts of a row from the cell at {@code address} (null: the active cell) to the used
+     * area's last column; with {@code wholeRow}, from column A.
+     */
+    public List<String> readRow(String address, boolean wholeRow) {
+        CommandResponse response = run("ReadRow", readParameters(address, wholeRow));
+        List<TableResponse.Row> rows = response.getTableResponse().getTableVariable().getRowsList();
+        return rows.isEmpty() ? List.of() : List.copyOf(rows.get(0).getColumnsList());
+    }
+
+    /**
+     * The texts of a column from the cell at {@code address} (null: the active cell) to the used
+     * area's last row, top to bottom; with {@code wholeColumn}, from row 1.
+     */
+    public List<String> readColumn(String address, boolean wholeColumn) {
+        CommandResponse response = run("ReadColumn", readParameters(address, wholeColumn));
+        return firstColumn(response);
+    }
+
+    private static Map<String, String> readParameters(String address, boolean full) {
+        Map<String, String> parameters = new LinkedHashMap<>();
+        parameters.put("CellOption", address == null ? "0" : "1");
+        if (address != null) {
+            parameters.put("CellAddress", address);
+        }
+        parameters.put("ReadFull", full ? "1" : "0");
+        return parameters;
+    }
+
+    /**
+     * The address (such as "C5") of a cell named by column and position: with a header row, the
+     * column's title and the data row counted from 1 below the header; without, the column's
+     * letters and the worksheet row.
+     */
+    public String cellAddress(String columnTitle, long position) {
+        return onlyText("GetCellAddress", Map.of(
+                "CellOption", "1",
+                "ColumnTitle", columnTitle,
+                "CellPosition", Long.toString(position)));
+    }
+
+    /** The active cell's address, such as "C5". */
+    public String activeCellAddress() {
+        return onlyText("GetCellAddress", Map.of("CellOption", "0"));
+    }
+
+    /** The column letters of the cell at {@code address} (null: the active cell). */
+    public String columnName(String address) {
+        return onlyText("GetColumnName", cellParameters(address));
+    }
+
+    /** The worksheet row number of the cell at {@code address} (null: the active cell). */
+    public long rowNumber(String address) {
+        return Long.parseLong(onlyText("GetRowNumber", cellParameters(address)));
+    }
+
+    private static Map<String, String> cellParameters(String address) {
+        return address == null
+                ? Map.of("CellOption", "0")
+                : Map.of("CellOption", "1", "CellAddress", address);
+    }
+
+    /** The current sheet's used range, such as "B2:F30" ("A1:A1" for an empty sheet). */
+    public String usedRange() {
+        return onlyText("GetUsedRange", Map.of());
+    }
+
+    /** The address of the current sheet's last cell, such as "F30". */
+    public String lastCellAddress() {
+        return onlyText("GetLastCellAddress", Map.of());
+    }
+
+    /** Selects rows {@code fromRow} to {@code toRow}, column A to the used range's last column. */
+    public void selectRows(long fromRow, long toRow) {
+        run("SelectRows", Map.of(
+                "CellOption", "2",
+                "SpecifiedRowFrom", Long.toString(fromRow),
+                "SpecifiedRowTo", Long.toString(toRow)));
+    }
+
+    /** Selects columns (letters, such as "B" to "D") from row 1 to the used range's last row. */
+    public void selectColumns(String fromColumn, String toColumn) {
+        run("SelectColumns", Map.of(
+                "CellOption", "2",
+                "SpecifiedColumnFrom", fromColumn,
+                "SpecifiedColumnTo", toColumn));
+    }
+
+    /** Selects the block between two corner cells; the first becomes the active cell. */
+    public void selectCells(String fromCell, String toCell) {
+        run("SelectCells", Map.of(
+                "CellOption", "2",
+                "SpecifiedCellFrom", fromCell,
+                "SpecifiedCellTo", toCell));
+    }
+
+    /** Selects A1 to the bottom-right cell of the used range. */
+    public void selectToUsedEnd() {
+        run("SelectCells", Map.of("CellOption", "3"));
+    }
+
+    private String onlyText(String commandName, Map<String, String> parameters) {
+        CommandResponse response = run(commandName, parameters);
+        List<TableResponse.Row> rows = response.getTableResponse().getTableVariable().getRowsList();
+        if (rows.size() != 1 || rows.get(0).getColumnsCount() != 1) {
+            throw new IllegalStateException(commandName + " answered a table that is not one text: "
+                    + response);
+        }
+        return rows.get(0).getColumns(0);
+    }
+
+    private static List<String> firstColumn(CommandResponse response) {
+        List<String> texts = new ArrayList<>();
+        for (TableResponse.Row row : response.getTableResponse().getTableVariable().getRowsList()) {
+            texts.add(row.getColumnsCount() == 0 ? "" : row.getColumns(0));
+        }
+        return texts;
     }
 
     /**

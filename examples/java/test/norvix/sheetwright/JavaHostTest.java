@@ -79,6 +79,8 @@ public final class JavaHostTest {
         session.open(workbook, DATA_SHEET, true);
         readCells(session);
         readWholeSheet(session);
+        readRowsBlocksAndColumns(session);
+        addressesAndSelection(session);
         writeCells(session);
         otherSheetWithNonAsciiName(session);
         findText(session);
@@ -112,6 +114,60 @@ public final class JavaHostTest {
             check("sheet row " + (row + 1), sheet.rows().get(row), dataRow(row));
         }
         System.out.println("  " + sheet.rows().size() + " rows in " + sheet.pages() + " pages");
+    }
+
+    private void readRowsBlocksAndColumns(WorkbookSession session) {
+        step("walk the sheet row by row with GetSingleRow");
+        List<List<String>> walked = new ArrayList<>();
+        int rows = session.walkRows("A1", "C" + (DATA_ROWS + 1), walked::add);
+        check("rows walked", rows, DATA_ROWS + 1);
+        check("walked header row", walked.get(0), HEADER);
+        for (int row = 1; row <= DATA_ROWS; row++) {
+            check("walked row " + (row + 1), walked.get(row), dataRow(row));
+        }
+        check("a row asked again while the walk lives",
+                session.rangeRow("A2", "C5", 3), new RangeRow(dataRow(3), true));
+
+        step("read a block and a block of whole used rows");
+        SheetData block = session.readBlock("B2", "C4");
+        check("block B2:C4", block.rows(), List.of(
+                dataRow(1).subList(1, 3), dataRow(2).subList(1, 3), dataRow(3).subList(1, 3)));
+        SheetData usedRows = session.readUsedRows(DATA_ROWS, DATA_ROWS + 1);
+        check("used rows " + DATA_ROWS + " to " + (DATA_ROWS + 1), usedRows.rows(),
+                List.of(dataRow(DATA_ROWS - 1), dataRow(DATA_ROWS)));
+        check("rows from A1 to the used end", session.readToUsedEnd().rows().size(), DATA_ROWS + 1);
+
+        step("read a column and a row");
+        List<String> counts = session.readColumn("C2", false);
+        check("cells of column C from C2", counts.size(), DATA_ROWS);
+        for (int row = 1; row <= DATA_ROWS; row++) {
+            check("C" + (row + 1), counts.get(row - 1), dataRow(row).get(2));
+        }
+        check("row 3 from column A", session.readRow("B3", true), dataRow(2));
+    }
+
+    private void addressesAndSelection(WorkbookSession session) {
+        step("used range, last cell and addresses by column title");
+        check("used range", session.usedRange(), "A1:C" + (DATA_ROWS + 1));
+        check("last cell", session.lastCellAddress(), "C" + (DATA_ROWS + 1));
+        check("address of Count, data row 5", session.cellAddress("Count", 5), "C6");
+        check("column of AB17", session.columnName("AB17"), "AB");
+        check("row of AB17", session.rowNumber("AB17"), 17L);
+        CommandFailedException unknown = expectFailure("a title that is not in the header row",
+                () -> session.cellAddress("Missing", 1));
+        check("error code of the unknown title", unknown.errorCode(), "EXCEL_QUV_GET_CELL_ADD_102");
+        check("parameter of the unknown title", unknown.parameters(), Map.of("ColumnTitle", "Missing"));
+
+        step("select cells, rows and columns");
+        session.selectCells("B7", "C9");
+        check("active cell after selecting B7:C9", session.activeCellAddress(), "B7");
+        session.selectRows(12, 10);
+        check("active cell after selecting rows 10 to 12", session.activeCellAddress(), "A10");
+        session.selectColumns("C", "B");
+        check("active cell after selecting columns B to C", session.activeCellAddress(), "B1");
+        check("column of the active cell", session.columnName(null), "B");
+        session.selectToUsedEnd();
+        check("row of the active cell", session.rowNumber(null), 1L);
     }
 
     private void writeCells(WorkbookSession session) {
