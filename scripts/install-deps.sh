@@ -9,6 +9,7 @@ packages=(
   libzip-dev zipcmp zipmerge ziptool libpugixml-dev libdeflate-dev zlib1g-dev
   python3-openpyxl
   openjdk-17-jdk-headless libjna-java libprotobuf-java libgoogle-gson-java libguava-java
+  wine64 g++-mingw-w64-x86-64-posix
 )
 missing=()
 for p in "${packages[@]}"; do

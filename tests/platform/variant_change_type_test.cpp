@@ -43,17 +43,21 @@ std::wstring AsText(const VARIANT& source, USHORT flags = 0) {
 
 std::wstring Failed(HRESULT hr) { return L"<failed " + std::to_wstring(static_cast<uint32_t>(hr)) + L">"; }
 
-TEST(VariantChangeTypeToText, DoubleUsesFifteenDigitsAndFixedFormWhileItFits) {
+TEST(VariantChangeTypeToText, DoubleUsesFifteenSignificantDigitsWithExponentBelowOneTenThousandth) {
   struct Case {
     double value;
     const wchar_t* text;
   } const kCases[] = {
       {0.5, L"0.5"},
       {0.56789, L"0.56789"},
-      {5.6789e-6, L"0.0000056789"},
-      {5.6789e-11, L"0.000000000056789"},
+      {0.0001, L"0.0001"},
+      {0.000123456, L"0.000123456"},
+      {1e-5, L"1E-05"},
+      {5.6789e-6, L"5.6789E-06"},
+      {5.6789e-11, L"5.6789E-11"},
       {5.6789e-12, L"5.6789E-12"},
-      {1.2e-6, L"0.0000012"},
+      {1.2e-6, L"1.2E-06"},
+      {-1.2e-6, L"-1.2E-06"},
       {1e-15, L"1E-15"},
       {1e14, L"100000000000000"},
       {999999999999999.0, L"999999999999999"},
@@ -80,7 +84,7 @@ TEST(VariantChangeTypeToText, FloatUsesSevenDigits) {
     float value;
     const wchar_t* text;
   } const kCases[] = {
-      {1.5f, L"1.5"}, {0.1f, L"0.1"}, {3.14159265f, L"3.141593"}, {1e7f, L"1E+07"}, {1.5e-5f, L"0.000015"},
+      {1.5f, L"1.5"}, {0.1f, L"0.1"}, {3.14159265f, L"3.141593"}, {1e7f, L"1E+07"}, {1.5e-5f, L"1.5E-05"}, {0.00015f, L"0.00015"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.text);
@@ -263,7 +267,7 @@ TEST(VariantChangeTypeToText, ObjectIsReadThroughItsDefaultValue) {
   VariantInit(&none);
   none.vt = VT_DISPATCH;
   none.pdispVal = nullptr;
-  EXPECT_EQ(AsText(none), Failed(DISP_E_TYPEMISMATCH));
+  EXPECT_EQ(AsText(none), Failed(DISP_E_BADVARTYPE));
 
   VariantClear(&source);
   EXPECT_EQ(live, 0);
