@@ -1,5 +1,6 @@
 #include "bridge/NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <locale>
 
@@ -29,10 +30,14 @@ void FormatNumberLikeOleText(double value, const wchar_t* oleText, size_t oleLen
     }
   }
   const long long oleCount = static_cast<long long>(oleLength);
+  const bool exponentForm =
+      oleText != nullptr && std::find_if(oleText, oleText + oleLength, [](wchar_t c) {
+                              return c == L'E' || c == L'e';
+                            }) != oleText + oleLength;
   long long decimals = oleCount - pointIndex - 1;
   if (decimals < 0) decimals = 0;
 
-  if (value != 0 && pointIndex != oleCount && pointIndex != 0 && oleCount != 0 && decimals != 0) {
+  if (!exponentForm && value != 0 && pointIndex != oleCount && pointIndex != 0 && oleCount != 0 && decimals != 0) {
     if (pointIndex == 1 && decimals == 18) decimals = 16;
     if (decimals > kMaxDecimals) decimals = kMaxDecimals;
     written = std::to_chars(fixed, fixed + sizeof(fixed), value, std::chars_format::fixed,

@@ -3,10 +3,12 @@
 // The OLE text form of a number (VariantChangeType to VT_BSTR) decides how
 // many decimals the result carries: the number is written in fixed notation
 // with as many decimals as follow the point when the OLE text is laid over
-// the number's "%f" form. A number whose OLE text is in plain form comes out
-// with the OLE text's own digits; one whose OLE text is in exponent form
-// comes out in fixed form (1.2E-06 -> 0.00000); when no decimals result, the
-// OLE text itself is the answer (1234, 1E+20, 0).
+// the number's "%f" form, so a number whose OLE text is in plain form comes
+// out with the OLE text's own digits. A number whose OLE text is in exponent
+// form (1.2E-06, 5.6789E-12, 1E+20) is answered with the OLE text itself:
+// laying it over the fixed form would keep only as many decimals as the
+// exponent text has characters (1.2E-06 -> 0.00000) and lose the value.
+// When no decimals result, the OLE text itself is the answer (1234, 0).
 #pragma once
 
 #include <cstddef>

@@ -12,13 +12,6 @@ namespace {
 
 std::wstring Widen(const char* text) { return std::wstring(text, text + std::strlen(text)); }
 
-void StripFractionZeros(char* text) {
-  if (!std::strchr(text, '.')) return;
-  size_t length = std::strlen(text);
-  while (length > 0 && text[length - 1] == '0') text[--length] = '\0';
-  if (length > 0 && text[length - 1] == '.') text[--length] = '\0';
-}
-
 bool IsNegativeZeroText(const char* text) {
   return text[0] == '-' && std::strspn(text + 1, "0.") == std::strlen(text + 1);
 }
@@ -64,17 +57,6 @@ std::wstring FormatRealText(double value, int significantDigits) {
   char text[400];
   PrintReal(text, sizeof text, value, significantDigits, true);
   if (IsNegativeZeroText(text)) return L"0";
-  if (const char* exponent = std::strchr(text, 'E')) {
-    const int power = std::atoi(exponent + 1);
-    const char* point = std::strchr(text, '.');
-    const int decimals = point && point < exponent ? static_cast<int>(exponent - point - 1) : 0;
-    const int needed = std::abs(power) + (decimals > 1 ? decimals - 1 : 0);
-    if (needed < significantDigits) {
-      PrintReal(text, sizeof text, value, significantDigits, false);
-      StripFractionZeros(text);
-      if (IsNegativeZeroText(text)) return L"0";
-    }
-  }
   return Widen(text);
 }
 
@@ -104,6 +86,8 @@ HRESULT ParseNumberText(std::wstring_view text, ParsedNumber* number) {
     ++at;
     --end;
   }
+  // The en-US currency symbol may stand before the digits ("$5", "-$5").
+  if (at < end && text[at] == L'$') ++at;
   if (at >= end) return DISP_E_TYPEMISMATCH;
 
   ParsedNumber result;

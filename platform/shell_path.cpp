@@ -5,6 +5,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "platform/internal/native_path.h"
 
@@ -23,14 +24,55 @@ bool IsAbsolute(LPCWSTR path) {
   return ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) && path[1] == L':';
 }
 
-// Joins directory and file with one backslash into out; false when the
-// result with its NUL would exceed MAX_PATH.
+// Removes "." segments and each ".." with the segment before it, as the
+// shell's canonical form does; only backslashes separate segments there. A
+// ".." at the root is dropped. The root ("C:\\", "\\" or "\\\\") is kept.
+std::wstring Canonical(const std::wstring& path) {
+  size_t rootLength = 0;
+  if (path.compare(0, 2, L"\\\\") == 0) {
+    rootLength = 2;
+  } else if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
+    rootLength = 3;
+  } else if (!path.empty() && path[0] == L'\\') {
+    rootLength = 1;
+  }
+  std::vector<std::wstring> segments;
+  size_t start = rootLength;
+  bool trailingSeparator = false;
+  while (start <= path.size()) {
+    size_t end = path.find(L'\\', start);
+    if (end == std::wstring::npos) end = path.size();
+    std::wstring segment = path.substr(start, end - start);
+    trailingSeparator = end < path.size() && end + 1 == path.size();
+    if (segment == L"..") {
+      if (!segments.empty() && segments.back() != L"..") {
+        segments.pop_back();
+      } else if (rootLength == 0) {
+        segments.push_back(segment);
+      }
+    } else if (segment != L"." && !segment.empty()) {
+      segments.push_back(segment);
+    }
+    start = end + 1;
+  }
+  std::wstring out = path.substr(0, rootLength);
+  for (size_t i = 0; i < segments.size(); ++i) {
+    if (i) out += L'\\';
+    out += segments[i];
+  }
+  if (trailingSeparator && !segments.empty()) out += L'\\';
+  return out;
+}
+
+// Joins directory and file with one backslash into out in canonical form;
+// false when the result with its NUL would exceed MAX_PATH.
 bool Join(LPCWSTR directory, LPCWSTR file, std::wstring* out) {
   std::wstring joined = directory;
   if (*file) {
     if (!joined.empty() && !IsSeparator(joined.back())) joined += L'\\';
     joined += file;
   }
+  joined = Canonical(joined);
   if (joined.size() + 1 > MAX_PATH) return false;
   *out = std::move(joined);
   return true;
@@ -54,7 +96,10 @@ BOOL PathAppendW(LPWSTR pszPath, LPCWSTR pszMore) {
   const bool unc = pszMore[0] == L'\\' && pszMore[1] == L'\\';
   while (!unc && IsSeparator(*pszMore)) ++pszMore;
   std::wstring joined;
-  if (!Join(unc ? L"" : pszPath, pszMore, &joined)) return FALSE;
+  if (!Join(unc ? L"" : pszPath, pszMore, &joined)) {
+    pszPath[0] = L'\0';
+    return FALSE;
+  }
   std::wmemcpy(pszPath, joined.c_str(), joined.size() + 1);
   return TRUE;
 }

@@ -29,9 +29,10 @@ HRESULT UrlUnescapeW(LPWSTR pszUrl, LPWSTR pszUnescaped, DWORD* pcchUnescaped, D
 // Appends pszMore to the MAX_PATH buffer pszPath with exactly one backslash
 // between them: leading separators of pszMore are skipped and none is added
 // after a trailing one; a UNC name (\\server\share) replaces pszPath.
-// An empty pszMore leaves pszPath as it is. FALSE (pszPath unchanged) when
-// the result with its NUL would exceed MAX_PATH. "." and ".." segments are
-// kept as given.
+// The result is in canonical form: "." segments are removed and each ".."
+// with the segment before it (only backslashes separate segments there).
+// FALSE, with pszPath emptied, when the result with its NUL would exceed
+// MAX_PATH.
 BOOL PathAppendW(LPWSTR pszPath, LPCWSTR pszMore);
 
 // Writes pszDir joined with pszFile to the MAX_PATH buffer pszDest; an

@@ -34,7 +34,7 @@ HRESULT Convert(VARIANT* result, const VARIANT* source, LCID lcid, USHORT flags,
 // Reads the object's default value (DISPID_VALUE) into *value.
 HRESULT ReadDefaultValue(IDispatch* object, LCID lcid, VARIANT* value) {
   VariantInit(value);
-  if (!object) return DISP_E_TYPEMISMATCH;
+  if (!object) return DISP_E_BADVARTYPE;
   DISPPARAMS noArguments{nullptr, nullptr, 0, 0};
   HRESULT hr = object->Invoke(DISPID_VALUE, IID_NULL, lcid, DISPATCH_PROPERTYGET, &noArguments, value,
                               nullptr, nullptr);
@@ -69,7 +69,7 @@ HRESULT ReadNumber(const VARIANT* source, Number* number) {
     case VT_I4: n.whole = source->lVal; break;
     case VT_INT: n.whole = source->intVal; break;
     case VT_I8: n.whole = source->llVal; break;
-    case VT_BOOL: n.whole = source->boolVal ? -1 : 0; break;
+    case VT_BOOL: n.whole = source->boolVal; break;  // its 16-bit value, as any I2
     case VT_UI1: n.kind = Number::kUnsigned; n.count = source->bVal; break;
     case VT_UI2: n.kind = Number::kUnsigned; n.count = source->uiVal; break;
     case VT_UI4: n.kind = Number::kUnsigned; n.count = source->ulVal; break;
@@ -118,7 +118,12 @@ HRESULT StoreInteger(const Number& n, VARTYPE vt, long double low, long double h
   switch (n.kind) {
     case Number::kSigned: value = n.whole; break;
     case Number::kUnsigned: value = n.count; break;
-    case Number::kCurrency: value = RoundCurrency(n.whole); break;
+    case Number::kCurrency:
+      // A negative amount becomes a 64-bit integer one below its truncation
+      // (-0.5 -> -1, -1 -> -2), as the Windows conversion does; every other
+      // target rounds half to even.
+      value = vt == VT_I8 && n.whole < 0 ? n.whole / 10000 - 1 : RoundCurrency(n.whole);
+      break;
     default:
       if (std::isnan(n.real)) return DISP_E_OVERFLOW;
       value = std::nearbyint(static_cast<long double>(n.real));
@@ -214,7 +219,7 @@ HRESULT ToText(const VARIANT* source, USHORT flags, VARIANT* out) {
     case VT_EMPTY: return StoreText(L"", out);
     case VT_BOOL:
       if (flags & (VARIANT_ALPHABOOL | VARIANT_LOCALBOOL)) return StoreText(source->boolVal ? L"True" : L"False", out);
-      return StoreText(source->boolVal ? L"-1" : L"0", out);
+      return StoreText(std::to_wstring(source->boolVal), out);
     case VT_I1: return StoreText(std::to_wstring(source->cVal), out);
     case VT_I2: return StoreText(std::to_wstring(source->iVal), out);
     case VT_I4: return StoreText(std::to_wstring(source->lVal), out);
@@ -309,6 +314,8 @@ HRESULT Convert(VARIANT* result, const VARIANT* source, LCID lcid, USHORT flags,
     case VT_EMPTY:
       return S_OK;
     case VT_NULL:
+      result->vt = VT_NULL;
+      return S_OK;
     case VT_ERROR:
       return DISP_E_TYPEMISMATCH;
     case VT_BSTR:
@@ -341,7 +348,11 @@ HRESULT Convert(VARIANT* result, const VARIANT* source, LCID lcid, USHORT flags,
 HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, LCID lcid, USHORT wFlags,
                             VARTYPE vt) {
   if (!pvargDest || !pvarSrc) return E_INVALIDARG;
-  if (!IsValidVariantType(pvarSrc->vt) || !IsValidVariantType(vt)) return DISP_E_BADVARTYPE;
+  if (!IsValidVariantType(pvarSrc->vt)) return DISP_E_BADVARTYPE;
+  // VT_VARIANT and VT_RECORD are types a variant can name but no conversion
+  // produces.
+  if (vt == VT_VARIANT || (vt & VT_TYPEMASK) == VT_RECORD) return DISP_E_TYPEMISMATCH;
+  if (!IsValidVariantType(vt)) return DISP_E_BADVARTYPE;
   if (vt & VT_BYREF) return DISP_E_TYPEMISMATCH;
   if (!IsValidVariantType(pvargDest->vt)) return DISP_E_BADVARTYPE;
 

@@ -212,7 +212,7 @@ int wnsprintfW(PWSTR pszDest, int cchDest, PCWSTR pszFmt, ...) {
 
 int wvsprintfW(LPWSTR buffer, LPCWSTR format, va_list args) {
   int written = wvnsprintfW(buffer, kWsprintfLimit, format, args);
-  return written < 0 ? kWsprintfLimit - 1 : written;
+  return written < 0 ? kWsprintfLimit : written;  // a cut text answers the limit itself
 }
 
 int wsprintfW(LPWSTR buffer, LPCWSTR format, ...) {

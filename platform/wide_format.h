@@ -8,7 +8,7 @@
 // NUL); wnsprintfW at most cchDest characters including the NUL. Both return
 // the characters written without the NUL; wnsprintfW returns -1 when the
 // text was cut (the cut text is still written and terminated), wsprintfW
-// returns 1023 then.
+// returns 1024 then.
 #pragma once
 
 #include <cstdarg>

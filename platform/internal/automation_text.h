@@ -8,9 +8,8 @@
 
 #include "platform/variant_types.h"
 
-// significantDigits is 15 for VT_R8 and 7 for VT_R4: "%.<n>G", then back to
-// fixed notation when exponent form was chosen for a number whose digits fit
-// in n decimals; negative zero is "0".
+// significantDigits is 15 for VT_R8 and 7 for VT_R4: "%.<n>G" (exponent
+// form below 1E-04 and from 1E+<n> on, as 1.2E-06); negative zero is "0".
 std::wstring FormatRealText(double value, int significantDigits);
 // Four implied decimals, trailing zeros dropped: 15000 -> "1.5".
 std::wstring FormatCurrencyText(LONGLONG scaled);
@@ -26,7 +25,8 @@ struct ParsedNumber {
   unsigned long long magnitude = 0;  // when exact
   double value = 0;                  // always
 };
-// Accepts surrounding blanks, a sign or parentheses for a negative number,
+// Accepts surrounding blanks, a sign or parentheses for a negative number, a
+// leading "$",
 // digits with ',' group separators, a '.' fraction, an exponent, and "&H"
 // hexadecimal or "&O" octal integers. DISP_E_TYPEMISMATCH for anything else,
 // DISP_E_OVERFLOW beyond the range of a double.

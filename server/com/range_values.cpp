@@ -20,11 +20,6 @@ constexpr const wchar_t* kClass = L"Range";
 constexpr int64_t kMaxArrayCells = int64_t(1) << 25;
 constexpr SCODE kCellErrorBase = SCODE(0x800A0000);
 
-bool IsCurrencyStyle(const engine::Workbook& book, uint32_t style) {
-  const uint16_t format = book.NumberFormatOf(style);
-  return format >= 5 && format <= 8;
-}
-
 // Writes the value of one cell into a VARIANT that is VT_EMPTY. Texts of an
 // array come from `texts` (shared blocks), a single cell's from the heap.
 void CellToVariant(const engine::Workbook& book, const Cell& cell, bool asValue2, VARIANT* out,
@@ -48,7 +43,9 @@ void CellToVariant(const engine::Workbook& book, const Cell& cell, bool asValue2
           out->date = engine::SerialToOleDate(cell.number, book.date1904);
           return;
         }
-        if (IsCurrencyStyle(book, cell.style)) {
+        // A currency holds 64-bit ten-thousandths; a number beyond that
+        // range stays a double rather than wrapping.
+        if (book.IsCurrencyStyle(cell.style) && std::fabs(cell.number) < 9.2e14) {
           out->vt = VT_CY;
           out->cyVal.int64 = std::llround(cell.number * 10000.0);
           return;

@@ -24,6 +24,13 @@ bool Workbook::IsDateStyle(uint32_t style) const {
   return id < dateStyle.size() && dateStyle[id] != 0;
 }
 
+bool Workbook::IsCurrencyStyle(uint32_t style) const {
+  if (style == 0) return false;
+  const uint16_t id = NumberFormatOf(style);
+  if ((id >= 5 && id <= 8) || id == 42 || id == 44) return true;
+  return id < currencyStyle.size() && currencyStyle[id] != 0;
+}
+
 uint32_t Workbook::DeriveStyle(uint32_t baseStyle, uint16_t numFmtId) {
   if (NumberFormatOf(baseStyle) == numFmtId && baseStyle < styleNumberFormat.size()) return baseStyle;
   for (const DerivedStyle& derived : derivedStyles)

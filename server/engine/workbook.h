@@ -49,10 +49,17 @@ class Workbook {
   // Indexed by numFmtId: non-zero for a custom date/time format. Built-in
   // ids 14-22 and 45-47 count as dates without an entry here.
   std::vector<uint8_t> dateStyle;
+  // Indexed by numFmtId: non-zero for a custom currency or accounting format
+  // (one that shows a currency symbol). Built-in ids 5-8 (currency) and 42
+  // and 44 (accounting with the symbol) count without an entry here.
+  std::vector<uint8_t> currencyStyle;
   std::vector<DerivedStyle> derivedStyles;
 
   // Whether the cells of xf `style` show a date or time.
   bool IsDateStyle(uint32_t style) const;
+  // Whether the cells of xf `style` show a currency amount; their Value is
+  // then a currency (VT_CY), as the application answers.
+  bool IsCurrencyStyle(uint32_t style) const;
   // The number format of xf `style` (0 for an unknown xf).
   uint16_t NumberFormatOf(uint32_t style) const;
   // The xf index of "baseStyle with number format numFmtId": baseStyle itself

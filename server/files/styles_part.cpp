@@ -35,19 +35,37 @@ bool IsDateFormatCode(std::string_view code) {
   return false;
 }
 
+bool IsCurrencyFormatCode(std::string_view code) {
+  if (IsDateFormatCode(code)) return false;
+  for (size_t i = 0; i < code.size(); ++i) {
+    if (code[i] != '$') continue;
+    const bool localeTagWithoutSymbol = i > 0 && code[i - 1] == '[' && i + 1 < code.size() && code[i + 1] == '-';
+    if (!localeTagWithoutSymbol) return true;
+  }
+  for (std::string_view symbol : {"\xE2\x82\xAC", "\xC2\xA3", "\xC2\xA5"}) {  // UTF-8 of €, £, ¥
+    if (code.find(symbol) != std::string_view::npos) return true;
+  }
+  return false;
+}
+
 uint32_t ReadStyles(std::string_view xml, const std::string& partName, engine::Workbook& workbook) {
   pugi::xml_document doc;
   LoadXmlDom(doc, xml, partName);
   pugi::xml_node root = doc.document_element();
   workbook.dateStyle.clear();
+  workbook.currencyStyle.clear();
   if (pugi::xml_node numFmts = Child(root, "numFmts")) {
     for (pugi::xml_node n = numFmts.first_child(); n; n = n.next_sibling()) {
       if (n.type() != pugi::node_element || LocalName(n.name()) != "numFmt") continue;
       unsigned id = Attr(n, "numFmtId").as_uint(0);
       if (id > 0xFFFF) continue;
-      if (IsDateFormatCode(Attr(n, "formatCode").value())) {
+      const char* code = Attr(n, "formatCode").value();
+      if (IsDateFormatCode(code)) {
         if (workbook.dateStyle.size() <= id) workbook.dateStyle.resize(id + 1, 0);
         workbook.dateStyle[id] = 1;
+      } else if (IsCurrencyFormatCode(code)) {
+        if (workbook.currencyStyle.size() <= id) workbook.currencyStyle.resize(id + 1, 0);
+        workbook.currencyStyle[id] = 1;
       }
     }
   }

@@ -15,8 +15,14 @@ namespace sheetwright::files {
 // and [ss] elapsed-time codes count).
 bool IsDateFormatCode(std::string_view code);
 
-// Fills workbook.styleNumberFormat (one entry per cellXfs xf) and
-// workbook.dateStyle; returns the number of xfs loaded.
+// Whether a number format code shows a currency amount: it is no date format
+// and holds a currency symbol ($, €, £, ¥), quoted or in a locale tag such as
+// [$€-407]; a locale tag without a symbol ([$-409]) does not count.
+bool IsCurrencyFormatCode(std::string_view code);
+
+// Fills workbook.styleNumberFormat (one entry per cellXfs xf),
+// workbook.dateStyle and workbook.currencyStyle; returns the number of xfs
+// loaded.
 uint32_t ReadStyles(std::string_view xml, const std::string& partName, engine::Workbook& workbook);
 
 // `xml` with workbook.derivedStyles[firstDerived..] appended to cellXfs

@@ -1,9 +1,7 @@
-// The text of a double as the application shows it: 15 significant digits,
-// fixed form while the digits fit in 15 decimals, exponent form otherwise.
-// The platform's VariantChangeType and the server's engine each have their
-// own routine for it (the server reaches the platform only through the
-// Windows API surface); both run through this one table, so they cannot drift
-// apart.
+// The text of a double as the server shows it in a cell of General format:
+// 15 significant digits, fixed form while the digits fit in 15 decimals,
+// exponent form otherwise. The platform's VariantChangeType is plain %.15G
+// (1.2E-06), checked against the real OLE runtime by the platform table.
 #pragma once
 
 struct NumberTextCase {

@@ -141,5 +141,43 @@ TEST(NumberFormats, DateCodesAreRecognised) {
   }
 }
 
+TEST(NumberFormats, CurrencyCodesAreRecognised) {
+  struct Case {
+    const char* code;
+    bool currency;
+  };
+  const Case cases[] = {
+      {"\"$\"#,##0.00", true},          {"$#,##0.00_);($#,##0.00)", true}, {"[$\xE2\x82\xAC-407] #,##0.00", true},
+      {"#,##0.00 \xE2\x82\xAC", true},   {"\xC2\xA3#,##0", true},            {"_(\"$\"* #,##0.00_)", true},
+      {"[$-409]#,##0.00", false},       {"[$-409]mmmm d, yyyy", false},    {"#,##0.00", false},
+      {"0.00%", false},                 {"#,##0 \"USD\"", false},          {"_(* #,##0_)", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    EXPECT_EQ(IsCurrencyFormatCode(c.code), c.currency);
+  }
+}
+
+TEST(NumberFormats, CurrencyAndAccountingStylesAnswerAsCurrency) {
+  // xf 0 General, 1 built-in currency (7), 2 built-in accounting with the
+  // symbol (44), 3 accounting without it (43), 4 custom euro, 5 custom date
+  // with a locale tag, 6 plain two decimals.
+  const std::string xml =
+      "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+      "<numFmts count=\"2\"><numFmt numFmtId=\"164\" formatCode=\"#,##0.00 \xE2\x82\xAC\"/>"
+      "<numFmt numFmtId=\"165\" formatCode=\"[$-409]d-mmm-yy\"/></numFmts>"
+      "<cellXfs count=\"7\"><xf numFmtId=\"0\"/><xf numFmtId=\"7\"/><xf numFmtId=\"44\"/>"
+      "<xf numFmtId=\"43\"/><xf numFmtId=\"164\"/><xf numFmtId=\"165\"/><xf numFmtId=\"2\"/></cellXfs>"
+      "</styleSheet>";
+  engine::Workbook workbook;
+  ASSERT_EQ(ReadStyles(xml, "xl/styles.xml", workbook), 7u);
+  const bool expected[] = {false, true, true, false, true, false, false};
+  for (uint32_t style = 0; style < 7; ++style) {
+    SCOPED_TRACE(style);
+    EXPECT_EQ(workbook.IsCurrencyStyle(style), expected[style]);
+  }
+  EXPECT_TRUE(workbook.IsDateStyle(5));
+}
+
 }  // namespace
 }  // namespace sheetwright::files

@@ -50,6 +50,12 @@ TEST(PathAppend, JoinsWithExactlyOneBackslash) {
       {L"", L"file.log", L"file.log"},
       {L"C:\\logs", L"", L"C:\\logs"},
       {L"C:\\logs", L"sub\\file.log", L"C:\\logs\\sub\\file.log"},
+      // The result is canonical: "." and "x\\.." segments go, only at backslashes.
+      {L"C:\\logs", L"..\\file.log", L"C:\\file.log"},
+      {L"C:\\a\\.\\b", L"c", L"C:\\a\\b\\c"},
+      {L"C:\\", L"..\\..\\f.log", L"C:\\f.log"},
+      {L"\\\\server\\share\\x", L"..\\f.log", L"\\\\server\\share\\f.log"},
+      {L"/var/log/../tmp", L"f.log", L"/var/log/../tmp\\f.log"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::Message() << std::string(c.joined, c.joined + std::wcslen(c.joined)));
@@ -60,7 +66,7 @@ TEST(PathAppend, JoinsWithExactlyOneBackslash) {
   }
 }
 
-TEST(PathAppend, ResultLongerThanMaxPathFailsAndKeepsThePath) {
+TEST(PathAppend, ResultLongerThanMaxPathFailsAndEmptiesThePath) {
   wchar_t buffer[MAX_PATH];
   std::wstring folder(250, L'a');
   std::wcscpy(buffer, folder.c_str());
@@ -68,7 +74,7 @@ TEST(PathAppend, ResultLongerThanMaxPathFailsAndKeepsThePath) {
   EXPECT_EQ(std::wcslen(buffer), 259u);
   std::wcscpy(buffer, folder.c_str());
   EXPECT_FALSE(PathAppendW(buffer, L"123456789"));
-  EXPECT_EQ(buffer, folder);
+  EXPECT_EQ(std::wstring(buffer), L"");
   EXPECT_FALSE(PathAppendW(nullptr, L"x"));
   EXPECT_FALSE(PathAppendW(buffer, nullptr));
 }

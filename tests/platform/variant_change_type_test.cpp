@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "tests/common/number_text_cases.h"
 
 #include <cfloat>
 #include <cmath>
@@ -45,8 +44,37 @@ std::wstring AsText(const VARIANT& source, USHORT flags = 0) {
 
 std::wstring Failed(HRESULT hr) { return L"<failed " + std::to_wstring(static_cast<uint32_t>(hr)) + L">"; }
 
-TEST(VariantChangeTypeToText, DoubleUsesFifteenDigitsAndFixedFormWhileItFits) {
-  for (const NumberTextCase& c : kNumberTextCases) {
+TEST(VariantChangeTypeToText, DoubleUsesFifteenSignificantDigitsWithExponentBelowOneTenThousandth) {
+  struct Case {
+    double value;
+    const wchar_t* text;
+  } const kCases[] = {
+      {0.5, L"0.5"},
+      {0.56789, L"0.56789"},
+      {0.0001, L"0.0001"},
+      {0.000123456, L"0.000123456"},
+      {1e-5, L"1E-05"},
+      {5.6789e-6, L"5.6789E-06"},
+      {5.6789e-11, L"5.6789E-11"},
+      {5.6789e-12, L"5.6789E-12"},
+      {1.2e-6, L"1.2E-06"},
+      {-1.2e-6, L"-1.2E-06"},
+      {1e-15, L"1E-15"},
+      {1e14, L"100000000000000"},
+      {999999999999999.0, L"999999999999999"},
+      {1e15, L"1E+15"},
+      {1.2e15, L"1.2E+15"},
+      {1.234e16, L"1.234E+16"},
+      {1e20, L"1E+20"},
+      {3.14159265358979323846, L"3.14159265358979"},
+      {12.345678901234567, L"12.3456789012346"},
+      {-1.5, L"-1.5"},
+      {0.0, L"0"},
+      {-0.0, L"0"},
+      {-1e-300 * 1e-300, L"0"},
+      {123456789012345678.0, L"1.23456789012346E+17"},
+  };
+  for (const Case& c : kCases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(AsText(MakeR8(c.value)), c.text);
   }
@@ -57,7 +85,7 @@ TEST(VariantChangeTypeToText, FloatUsesSevenDigits) {
     float value;
     const wchar_t* text;
   } const kCases[] = {
-      {1.5f, L"1.5"}, {0.1f, L"0.1"}, {3.14159265f, L"3.141593"}, {1e7f, L"1E+07"}, {1.5e-5f, L"0.000015"},
+      {1.5f, L"1.5"}, {0.1f, L"0.1"}, {3.14159265f, L"3.141593"}, {1e7f, L"1E+07"}, {1.5e-5f, L"1.5E-05"}, {0.00015f, L"0.00015"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.text);
@@ -240,7 +268,7 @@ TEST(VariantChangeTypeToText, ObjectIsReadThroughItsDefaultValue) {
   VariantInit(&none);
   none.vt = VT_DISPATCH;
   none.pdispVal = nullptr;
-  EXPECT_EQ(AsText(none), Failed(DISP_E_TYPEMISMATCH));
+  EXPECT_EQ(AsText(none), Failed(DISP_E_BADVARTYPE));
 
   VariantClear(&source);
   EXPECT_EQ(live, 0);

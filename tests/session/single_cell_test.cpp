@@ -26,7 +26,7 @@ TEST_F(SingleCellTest, CellValuesReadAsTheirTexts) {
       {"A3", "zero", "0"},
       {"A4", "negative", "-0.5"},
       {"A5", "large number", "1E+20"},
-      {"A6", "small number", "0.0000012"},
+      {"A6", "small number keeps its digits", "1.2E-06"},
       {"A16", "fifteen digits", "3.14159265358979"},
       {"A7", "true", "TRUE"},
       {"A8", "false", "FALSE"},
