@@ -245,7 +245,7 @@ TEST(ReadRowColumnTest, ValuesReadAsTheOleConversionRendersThem) {
   ASSERT_TRUE(Open("texts", FixturePath("values.xlsx"), "Values").status);
   const Line column = ColumnTexts(Read("texts", false, 1, "A1", 0));
   // Rows 1-16 of column A (the used range reaches row 16).
-  const Line expected{"2.5", "1234", "0", "-0.5", "1E+20", "0.0000012", "TRUE", "FALSE",
+  const Line expected{"2.5", "1234", "0", "-0.5", "1E+20", "1.2E-06", "TRUE", "FALSE",
                       "", "", "3/15/2024", "3/15/2024 6:00:00 AM", "Grüße, 東京 😀", "plain text", "",
                       "3.14159265358979"};
   EXPECT_EQ(column, expected);
