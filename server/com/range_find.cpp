@@ -1,5 +1,6 @@
 // Find and Replace of a range.
 #include "server/com/range_object.h"
+#include "server/engine/reference_adjust.h"
 #include "server/engine/cell_search.h"
 #include "server/engine/text_match.h"
 #include "server/engine/typed_input.h"
@@ -38,6 +39,7 @@ bool Contains(const std::vector<CellRect>& areas, int32_t row, int32_t col) {
 
 void RangeObject::Find(Call& call) {
   engine::Workbook& book = Book();
+  engine::SettleFormulaReferences(book);
   const auto& args = call.args;
   if (!args.Has(0)) ThrowResult(DISP_E_PARAMNOTOPTIONAL);
   const std::wstring what = *args.Text(0);
@@ -83,6 +85,7 @@ void RangeObject::Find(Call& call) {
 
 void RangeObject::Replace(Call& call) {
   engine::Workbook& book = Book();
+  engine::SettleFormulaReferences(book);
   const auto& args = call.args;
   if (!args.Has(0) || !args.Has(1)) ThrowResult(DISP_E_PARAMNOTOPTIONAL);
   const std::wstring what = *args.Text(0);

@@ -93,6 +93,15 @@ size_t Sheet::CellCount() const {
   return count;
 }
 
+void Sheet::SetFormulaId(int32_t row, int32_t col, uint32_t formula) {
+  RowRecord* record = rows_.Find(row);
+  if (!record) return;
+  const size_t k = FirstAtOrAfter(*record, col);
+  if (k >= record->cols.size() || record->cols[k] != col || !record->cells[k].formula) return;
+  record->cells[k].formula = formula;
+  Touch();
+}
+
 void Sheet::DeleteRows(int32_t first, int32_t count) {
   if (count <= 0) return;
   Touch();

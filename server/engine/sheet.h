@@ -57,6 +57,9 @@ class Sheet {
   bool hidden = false;  // state hidden or veryHidden, kept by the file layer
   bool modified = false;
   std::vector<StructuralEdit> edits;
+  // How many of `edits` the workbook's formulas already follow (see
+  // SettleFormulaReferences).
+  size_t settledEdits = 0;
   std::unique_ptr<AttachedData> fileData;
 
   // View state: the active cell and the selection (never empty when read
@@ -73,6 +76,13 @@ class Sheet {
   Cell& Put(int32_t row, int32_t col);
   // Value and formula gone, style kept; a cell left with nothing is removed.
   void Clear(int32_t row, int32_t col);
+  // Replaces the formula of an existing formula cell (its value is kept).
+  void SetFormulaId(int32_t row, int32_t col, uint32_t formula);
+  // Empties `edits` once the file layer has applied them.
+  void ForgetEdits() {
+    edits.clear();
+    settledEdits = 0;
+  }
 
   // Storage hints for bulk loading; neither changes contents or version.
   // Room for `count` row records in all.

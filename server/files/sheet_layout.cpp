@@ -5,6 +5,8 @@
 
 #include "server/files/cell_reference.h"
 #include "server/files/file_error.h"
+#include "server/files/reference_parts.h"
+#include "server/files/utf8.h"
 #include "server/files/xml_dom.h"
 
 namespace sheetwright::files {
@@ -119,7 +121,8 @@ void SetSelection(pugi::xml_node view, const engine::Sheet& sheet, const std::st
 
 }  // namespace
 
-void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tabSelected, const std::string& partName) {
+void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tabSelected, const std::string& partName,
+                       const SheetEditMappers* mappers) {
   std::string xml;
   xml.reserve(layout.prefix.size() + layout.suffix.size() + 64);
   xml += layout.prefix;
@@ -140,6 +143,7 @@ void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tab
     }
     for (pugi::xml_node n : drop) root.remove_child(n);
   }
+  if (mappers && !sheet.edits.empty()) AdjustFormulaElements(root, Utf8FromWide(sheet.name), *mappers);
 
   engine::Sheet::Bounds b = sheet.UsedBounds();
   std::string dimension = RangeRef(CellRect{b.firstRow, b.firstCol, b.lastRow, b.lastCol});

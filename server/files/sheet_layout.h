@@ -22,6 +22,10 @@ struct SheetLayout {
   std::string sheetDataQName = "sheetData";
 };
 
-void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tabSelected, const std::string& partName);
+class SheetEditMappers;
+// `mappers` (may be null) moves the references inside formulas of
+// conditional formats and validations.
+void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tabSelected, const std::string& partName,
+                       const SheetEditMappers* mappers = nullptr);
 
 }  // namespace sheetwright::files
