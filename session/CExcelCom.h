@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bridge/ExcelBase.h"
 #include "platform/windows_api.h"
@@ -231,6 +232,48 @@ class CExcelCom : public ExcelBase {
   // Puts `value` into "Value" of `target`, unless header protection refuses
   // it (error code EXCEL_QUV_SETCELL_101). Does not build the response.
   int SetDispatcherCellValue(IDispatch* target, const wchar_t* value);
+
+  // ---- Find, replace, delete, empty cells, blank rows ------------------------
+  // Appends a row of one column holding `text` to the table response.
+  void AddNewRowToTableData(const std::wstring& text);
+  // Fills the argument list for the application's Find ("After" borrowed,
+  // left out when null; "What" left out when null).
+  void AddFindArguments(const wchar_t* what, int lookIn, int lookAt, int searchOrder, int searchDirection,
+                        int matchCase, IDispatch* after);
+  // Find on `range` after its first cell: the cell found, or empty.
+  VARIANT FindFromRange(IDispatch* range, const wchar_t* what, int lookIn, int lookAt, int searchOrder,
+                        int searchDirection, int matchCase);
+  // Pages the pending search into the response.
+  int FindAndCollectFromRange();
+  int CompareWithActiveCellForFind(const wchar_t* findText, int matchCase, int matchEntire);
+  int CompareFindText(const wchar_t* findText, const wchar_t* actualText, int matchCase, int matchEntire);
+  // The application's Replace on `range`: its result, or empty on failure.
+  VARIANT ReplaceInRange(IDispatch* range, const wchar_t* what, const wchar_t* replacement, int lookAt,
+                         int searchOrder, int matchCase);
+  // The one-cell path of Replace: reads the cell, replaces, writes back.
+  void ReplaceInSingleCell(const wchar_t* address, const wchar_t* findText, const wchar_t* replaceText,
+                           int matchEntire);
+  // Deletes the target (the range is owned by the callee) by `deleteOption`.
+  int DeleteCellRange(VARIANT range, int deleteOption);
+  int DeleteActiveCell(int deleteOption);
+  int DeleteSpecifiedCell(const wchar_t* address, int deleteOption);
+  int DeleteSpecifiedCellRange(const wchar_t* fromCell, const wchar_t* toCell, int deleteOption);
+  int DeleteDiscontinuousCell(std::vector<std::wstring> addresses, int deleteOption);
+  // The union of up to 30 cells of `addresses` from startIndex on; nextIndex
+  // receives the first index not consumed.
+  VARIANT GenerateUnionObject(IDispatch* application, const std::vector<std::wstring>& addresses, int startIndex,
+                              int& nextIndex);
+  // The nearest empty cell from a start cell in `direction` (0 left, 1 right,
+  // 2 up, other down). `found` receives its address (empty when none);
+  // `select` selects it instead. 1 when the scan ran; on failure the
+  // response is built with `failureCode`.
+  int ScanForEmptyCell(const wchar_t* label, int cellOption, const wchar_t* cellAddress, int direction,
+                       bool checkUsedRange, bool select, const wchar_t* failureCode, std::wstring& found);
+  int IsAddressOutOfUsedRange(IDispatch* cell);
+  LONG GetRemoveBlankRowIndex(int specificRowOption, LONG rowNumber, const wchar_t* cellAddress);
+  int StartRemovingBlankRowsOutsideOfRange(LONG firstRow, LONG stopRow);
+  int StartRemovingBlankRows(IDispatch* usedRange, LONG firstUsedRow, LONG lastUsedRow, LONG startRow, LONG endRow,
+                             LONG usedColumnCount);
 
   // ---- Paging ------------------------------------------------------------------
   // The cell text rule: empty for an error value, the number rule for a

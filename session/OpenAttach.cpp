@@ -226,6 +226,7 @@ int CExcelCom::GetAllRunningExcelInstance(const wchar_t* filePath) {
 
 void CExcelCom::ReleaseConnection() {
   ClearAllArgs();
+  m_findState.Reset();
   if (m_worksheet != nullptr) m_worksheet->Release();
   if (m_workbook != nullptr) m_workbook->Release();
   if (m_application != nullptr) m_application->Release();

@@ -1,0 +1,284 @@
+// "DeleteCells": deletes the active cell, one cell or range, the block
+// between two corners, or a list of cells merged into one multi-area range
+// (at most 30 cells per Union call), shifting cells up or left or removing
+// whole rows or columns. Header protection applies to every way.
+#include <string>
+#include <vector>
+
+#include "boundary/Log.h"
+#include "bridge/CellAddressText.h"
+#include "session/CExcelCom.h"
+#include "session/SessionVariants.h"
+
+using session_variants::Empty;
+using session_variants::HoldsDispatch;
+
+namespace {
+
+constexpr int kShiftUp = -4162;
+constexpr int kShiftLeft = -4159;
+constexpr int kUnionLimit = 30;
+
+const wchar_t* OrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
+
+}  // namespace
+
+int CExcelCom::DeleteCell(int cellOption, const wchar_t* cellFrom, const wchar_t* cellTo, int deleteOption) {
+  static const wchar_t kLabel[] = L"DeleteCell";
+  if (IsLogEnabled()) {
+    WriteLog(kLabel, L"Cell Option = " + std::to_wstring(cellOption) + L" From Cell = " + OrEmpty(cellFrom) +
+                         L" To Cell = " + OrEmpty(cellTo) + L" deleteOption = " + std::to_wstring(deleteOption));
+  }
+  int status = 0;
+  if (cellOption == 0) {
+    status = DeleteActiveCell(deleteOption);
+  } else if (cellOption == 1) {
+    ActivateWorkBook();
+    std::wstring from = OrEmpty(cellFrom);
+    if (cellTo != nullptr && *cellTo != L'\0') {
+      status = DeleteSpecifiedCellRange(from.c_str(), cellTo, deleteOption);
+    } else if (IsContainComma(from)) {
+      WriteLog(kLabel, L"From Cell Contain Comma");
+      std::vector<std::wstring> addresses = GetAllCellAddress(from, L',');
+      if (!addresses.empty()) {
+        WriteLog(kLabel, L"Call DeleteDiscontinuousCell");
+        status = DeleteDiscontinuousCell(std::move(addresses), deleteOption);
+      }
+    } else {
+      status = DeleteSpecifiedCell(from.c_str(), deleteOption);
+    }
+  }
+  WriteLog(kLabel, L"Prepare Response");
+  if (status == 0) {
+    m_errorMessage[0] = L'\0';
+    if (m_errorCode[0] != L'\0') {
+      AddErrorMessageToResponse(m_errorCode);
+    } else {
+      AddErrorMessageToResponse(L"An unknown error occurred when executing the command");
+      AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_100");
+    }
+  }
+  BuildResponseFromStatus(status);
+  return status;
+}
+
+int CExcelCom::DeleteCellRange(VARIANT range, int deleteOption) {
+  static const wchar_t kLabel[] = L"DeleteCellRange";
+  WriteLog(kLabel, L"Start");
+  if (!HoldsDispatch(range)) {
+    ReleaseVariant(&range);
+    return 0;
+  }
+  IDispatch* target = range.pdispVal;
+  if (m_containHeader != 0 && isRangeContainsInHeader(target) == 1) {
+    AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_101");
+    WriteLog(kLabel, L"Unable to delete header cell");
+    ReleaseVariant(&range);
+    return 0;
+  }
+  int status = 1;
+  switch (static_cast<unsigned>(deleteOption)) {
+    case 0:
+    case 1:
+      ClearAllArgs();
+      AddArgumentInt2(L"Shift", 0, deleteOption == 0 ? kShiftUp : kShiftLeft);
+      status = ExlInvoke(target, L"Delete", nullptr, DISPATCH_METHOD, 0);
+      break;
+    case 2:
+    case 3: {
+      VARIANT entire = InvokeGet(target, deleteOption == 2 ? L"EntireRow" : L"EntireColumn");
+      status = HoldsDispatch(entire) ? InvokeMethod(entire.pdispVal, L"Delete", DISPATCH_PROPERTYGET) : 0;
+      ReleaseVariant(&entire);
+      break;
+    }
+    default:
+      break;  // nothing to delete; still a success
+  }
+  ReleaseVariant(&range);
+  if (status) WriteLog(kLabel, L"End");
+  return status;
+}
+
+int CExcelCom::DeleteActiveCell(int deleteOption) {
+  static const wchar_t kLabel[] = L"DeleteActiveCell";
+  WriteLog(kLabel, L"Start");
+  if (m_application != nullptr) {
+    ActivateWorkBook();
+    ClearAllArgs();
+    VARIANT active = InvokeGet(m_application, L"ActiveCell");
+    if (HoldsDispatch(active)) {
+      WriteLog(L"DeleteSpecifiedCell", L"Received Active cell Dispathcher");
+      return DeleteCellRange(active, deleteOption);
+    }
+    ReleaseVariant(&active);
+  }
+  AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_102");
+  return 0;
+}
+
+int CExcelCom::DeleteSpecifiedCell(const wchar_t* address, int deleteOption) {
+  static const wchar_t kLabel[] = L"DeleteSpecifiedCell";
+  WriteLog(kLabel, L"Start");
+  if (m_worksheet != nullptr) {
+    VARIANT application = GetApplication(m_worksheet);
+    if (!HoldsDispatch(application)) {
+      ReleaseVariant(&application);
+      return 0;
+    }
+    ClearAllArgs();
+    AddArgumentOLEString(nullptr, 0, OrEmpty(address));
+    VARIANT cell = Empty();
+    if (!ExlInvoke(application.pdispVal, L"Range", &cell, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall))
+      cell = Empty();
+    ReleaseVariant(&application);
+    if (HoldsDispatch(cell)) {
+      WriteLog(kLabel, L"Received Specified cell Dispathcher");
+      return DeleteCellRange(cell, deleteOption);
+    }
+    ReleaseVariant(&cell);
+  }
+  AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_102");
+  return 0;
+}
+
+int CExcelCom::DeleteSpecifiedCellRange(const wchar_t* fromCell, const wchar_t* toCell, int deleteOption) {
+  static const wchar_t kLabel[] = L"DeleteSpecifiedCellRange";
+  WriteLog(kLabel, L"Start");
+  VARIANT range = GetWorkSheetRanges(fromCell, toCell);
+  int status = 0;
+  if (HoldsDispatch(range)) {
+    status = DeleteCellRange(range, deleteOption);
+  } else {
+    ReleaseVariant(&range);
+    AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_102");
+  }
+  WriteLog(kLabel, L"End");
+  return status;
+}
+
+int CExcelCom::DeleteDiscontinuousCell(std::vector<std::wstring> addresses, int deleteOption) {
+  static const wchar_t kLabel[] = L"DeleteDiscontinuousCell";
+  WriteLog(kLabel, L"Start");
+  if (m_worksheet == nullptr) {
+    WriteLog(kLabel, L"WorkSheet Object is NULL");
+    AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_102");
+    return 0;
+  }
+  VARIANT application = GetApplication(m_worksheet);
+  if (!HoldsDispatch(application)) {
+    WriteLog(kLabel, L"Application object not found");
+    ReleaseVariant(&application);
+    return 0;
+  }
+  // The header rule looks at the merged range's first cell only, which is
+  // the first listed cell: a header cell later in the list would be deleted.
+  // Every listed cell is checked instead.
+  if (m_containHeader != 0) {
+    for (const std::wstring& address : addresses) {
+      VARIANT cell = GetSpecifiedCellDispatcher(address.c_str());
+      const bool header = HoldsDispatch(cell) && isRangeContainsInHeader(cell.pdispVal) == 1;
+      ReleaseVariant(&cell);
+      if (header) {
+        AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_101");
+        WriteLog(L"DeleteCellRange", L"Unable to delete header cell");
+        ReleaseVariant(&application);
+        return 0;
+      }
+    }
+  }
+  int next = 0;
+  VARIANT accumulated = Empty();
+  VARIANT piece = GenerateUnionObject(application.pdispVal, addresses, 0, next);
+  while (HoldsDispatch(piece)) {
+    if (HoldsDispatch(accumulated)) {
+      ClearAllArgs();
+      AddArgumentDispatch(L"Arg1", kArgumentBorrowed, accumulated.pdispVal);
+      AddArgumentDispatch(L"Arg2", kArgumentBorrowed, piece.pdispVal);
+      VARIANT merged = Empty();
+      if (ExlInvoke(application.pdispVal, L"Union", &merged, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall) &&
+          HoldsDispatch(merged)) {
+        ReleaseVariant(&accumulated);
+        accumulated = merged;
+      } else {
+        ReleaseVariant(&merged);
+      }
+      ReleaseVariant(&piece);
+    } else {
+      accumulated = piece;
+    }
+    piece = next < static_cast<int>(addresses.size()) ? GenerateUnionObject(application.pdispVal, addresses, next, next)
+                                                       : Empty();
+  }
+  ReleaseVariant(&piece);
+  ReleaseVariant(&application);
+  return DeleteCellRange(accumulated, deleteOption);
+}
+
+VARIANT CExcelCom::GenerateUnionObject(IDispatch* application, const std::vector<std::wstring>& addresses,
+                                       int startIndex, int& nextIndex) {
+  static const wchar_t kLabel[] = L"GenerateUnionObject";
+  WriteLog(kLabel, L"Start");
+  const int count = static_cast<int>(addresses.size());
+  VARIANT result = Empty();
+  if (count - startIndex <= 0) {
+    WriteLog(kLabel, L"Completed with count 0");
+    nextIndex = startIndex;
+    return result;
+  }
+  std::vector<IDispatch*> cells;
+  if (count - startIndex == 1) {
+    WriteLog(kLabel, L"Only Single Address");
+    nextIndex = startIndex + 1;
+    VARIANT first = GetSpecifiedCellDispatcher(addresses[startIndex].c_str());
+    VARIANT second = GetSpecifiedCellDispatcher(addresses[startIndex].c_str());
+    if (!HoldsDispatch(first) || !HoldsDispatch(second)) {
+      ReleaseVariant(&first);
+      ReleaseVariant(&second);
+      return result;
+    }
+    cells = {first.pdispVal, second.pdispVal};
+  } else {
+    WriteLog(kLabel, L"Generate for Multiple Cell Address");
+    nextIndex = startIndex;
+    for (int taken = 0; taken < kUnionLimit && nextIndex < count; ++taken, ++nextIndex) {
+      VARIANT cell = GetSpecifiedCellDispatcher(addresses[nextIndex].c_str());
+      if (HoldsDispatch(cell)) {
+        cells.push_back(cell.pdispVal);
+      } else {
+        ReleaseVariant(&cell);
+      }
+    }
+  }
+  const bool single = count - startIndex == 1;
+  if (cells.size() >= 2) {
+    ClearAllArgs();
+    for (size_t k = 0; k < cells.size(); ++k) {
+      // The argument list keeps the name pointer until the call.
+      static const wchar_t* const kArgNames[kUnionLimit] = {
+          L"Arg1",  L"Arg2",  L"Arg3",  L"Arg4",  L"Arg5",  L"Arg6",  L"Arg7",  L"Arg8",  L"Arg9",  L"Arg10",
+          L"Arg11", L"Arg12", L"Arg13", L"Arg14", L"Arg15", L"Arg16", L"Arg17", L"Arg18", L"Arg19", L"Arg20",
+          L"Arg21", L"Arg22", L"Arg23", L"Arg24", L"Arg25", L"Arg26", L"Arg27", L"Arg28", L"Arg29", L"Arg30"};
+      AddArgumentDispatch(kArgNames[k], kArgumentBorrowed, cells[k]);
+    }
+    if (ExlInvoke(application, L"Union", &result, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall) &&
+        HoldsDispatch(result)) {
+      WriteLog(L"GetRangeCount", L"Start");
+      VARIANT countValue = GetRangeCount(result.pdispVal);
+      if (countValue.vt == VT_EMPTY) WriteLog(L"GetRangeCount", L"Fail to Get Count");
+      const LONG cellCount = GetCountValue(countValue);
+      ReleaseVariant(&countValue);
+      if (IsLogEnabled())
+        WriteLog(kLabel, std::wstring(single ? L"Single cell address Union object Cell Count = "
+                                             : L"mutiple  cell address Union object Cell Count = ") +
+                             std::to_wstring(cellCount) + L" ");
+    } else {
+      ReleaseVariant(&result);
+      result = Empty();
+      WriteLog(kLabel, single ? L"Problem in generating union of single address"
+                              : L"Problem in generating union of multiple  address");
+    }
+  }
+  for (IDispatch* cell : cells) cell->Release();
+  WriteLog(kLabel, L"End");
+  return result;
+}

@@ -1,0 +1,219 @@
+// "FindNextEmptyCell" and "GoToNextEmptyCell": from a start cell, the
+// nearest cell along its row or column (to the sheet's edge) whose value is
+// empty. The stretch's values are read in one call and walked nearest
+// first; the report variant answers the address, the other selects it.
+#include <string>
+
+#include "boundary/Log.h"
+#include "boundary/TextConversion.h"
+#include "bridge/CellAddressText.h"
+#include "session/CExcelCom.h"
+#include "session/SessionVariants.h"
+
+using session_variants::Empty;
+using session_variants::HoldsDispatch;
+using session_variants::TextOf;
+
+namespace {
+
+const wchar_t* OrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
+
+// Row and column counts of a 2-D SAFEARRAY value; false for anything else.
+bool ArrayShape(const VARIANT& values, LONG& rows, LONG& columns) {
+  if ((values.vt & VT_ARRAY) == 0 || values.parray == nullptr || SafeArrayGetDim(values.parray) != 2) return false;
+  LONG low1 = 0, high1 = -1, low2 = 0, high2 = -1;
+  SafeArrayGetLBound(values.parray, 1, &low1);
+  SafeArrayGetUBound(values.parray, 1, &high1);
+  SafeArrayGetLBound(values.parray, 2, &low2);
+  SafeArrayGetUBound(values.parray, 2, &high2);
+  rows = high1 - low1 + 1;
+  columns = high2 - low2 + 1;
+  return low1 == 1 && low2 == 1 && rows > 0 && columns > 0;
+}
+
+}  // namespace
+
+int CExcelCom::IsAddressOutOfUsedRange(IDispatch* cell) {
+  static const wchar_t kLabel[] = L"IsAddressOutOfUsedRange";
+  if (cell == nullptr) {
+    WriteLog(kLabel, L"Dispatcher is null");
+    return 0;
+  }
+  LONG firstRow, lastRow, firstColumn, lastColumn;
+  if (!GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn)) return 0;
+  VARIANT address = GetReferenceAddressFromDispatch(cell);
+  int outside = 0;
+  if (address.vt == VT_BSTR) {
+    LONG row = 0, column = 0;
+    GetRowColIndexFromReferenceAddress(address.bstrVal, row, column);
+    outside = (row > lastRow || column > lastColumn) ? 1 : 0;
+  }
+  ReleaseVariant(&address);
+  return outside;
+}
+
+int CExcelCom::ScanForEmptyCell(const wchar_t* label, int cellOption, const wchar_t* cellAddress, int direction,
+                                bool checkUsedRange, bool select, const wchar_t* failureCode, std::wstring& found) {
+  found.clear();
+  if (IsLogEnabled())
+    WriteLog(label, L"Cell Option  = " + std::to_wstring(cellOption) + L" CellAddress = " + OrEmpty(cellAddress) +
+                        L" Towards = " + std::to_wstring(direction) + L" ");
+  ActivateWorkBook();
+  std::wstring fallbackFirst, fallbackLast;
+  {
+    LONG firstRow, lastRow, firstColumn, lastColumn;
+    if (GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn)) {
+      fallbackFirst = L"A1";
+      fallbackLast = GetColumnName(lastColumn) + std::to_wstring(lastRow);
+    }
+  }
+  auto fail = [&]() {
+    AddErrorCodeToResponse(failureCode);
+    BuildResponseFromStatus(0);
+    AddErrorParamater(L"Range", fallbackFirst.c_str(), fallbackLast.c_str());
+    return 0;
+  };
+
+  VARIANT start = cellOption == 0 ? GetActiveCellDispatcher() : GetSpecifiedCellDispatcher(OrEmpty(cellAddress));
+  VARIANT startAddress = HoldsDispatch(start) ? GetReferenceAddressFromDispatch(start.pdispVal) : Empty();
+  if (startAddress.vt != VT_BSTR) {
+    ReleaseVariant(&startAddress);
+    ReleaseVariant(&start);
+    return fail();
+  }
+  if (checkUsedRange && IsAddressOutOfUsedRange(start.pdispVal)) {
+    VARIANT relative = GetAddressFromDispatch(start.pdispVal, 0);
+    AddErrorCodeToResponse(L"EXCEL_QUV_FINDNEXTEMPTYCELL_101");
+    BuildResponseFromStatus(0);
+    AddErrorParamater(L"CellAddress", TextOf(relative).c_str());
+    ReleaseVariant(&relative);
+    ReleaseVariant(&startAddress);
+    ReleaseVariant(&start);
+    return 0;
+  }
+  LONG row = 0, column = 0;
+  GetRowColIndexFromReferenceAddress(startAddress.bstrVal, row, column);
+  ReleaseVariant(&startAddress);
+  ReleaseVariant(&start);
+  const LONG maxRows = GetWorkSheetTotalRowsCount();
+  const LONG maxColumns = GetWorkSheetTotalColumnsCount();
+  LONG startRow = row, startColumn = column, endRow = row, endColumn = column;
+  switch (direction) {
+    case 0: startColumn = 1; endColumn = column - 1; break;
+    case 1: startColumn = column + 1; endColumn = maxColumns; break;
+    case 2: startRow = 1; endRow = row - 1; break;
+    default: startRow = row + 1; endRow = maxRows; break;
+  }
+  // The stretch runs from its top-left (start) to its bottom-right (end)
+  // cell; the walk goes from the cell next to the start cell outwards.
+  if (endColumn < 1 || endRow < 1 || startRow > maxRows || startColumn > maxColumns) {
+    if (IsLogEnabled())
+      WriteLog(label, L"Out of range (" + std::to_wstring(startRow) + L"-" + std::to_wstring(startColumn) + L"-" +
+                          std::to_wstring(endRow) + L"-" + std::to_wstring(endColumn) + L") ");
+    if (select) BuildResponseFromStatus(1);
+    return 1;
+  }
+  auto cornerAddress = [&](LONG r, LONG c) {
+    VARIANT cell = GetWorkSheetSpecificCellDispatcher(r, c);
+    VARIANT address = Empty();
+    if (HoldsDispatch(cell)) {
+      ClearAllArgs();
+      if (!ExlInvoke(cell.pdispVal, L"Address", &address, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall))
+        address = Empty();
+    }
+    std::wstring text = TextOf(address);
+    if (text.empty()) WriteLog(L"GetAddressFromDispatch", L"Faield");
+    ReleaseVariant(&address);
+    ReleaseVariant(&cell);
+    return text;
+  };
+  const std::wstring first = cornerAddress(startRow, startColumn);
+  const std::wstring last = cornerAddress(endRow, endColumn);
+  if (first.empty() || last.empty()) return fail();
+
+  // The found cell: selected, or its address reported.
+  auto take = [&](const std::wstring& relative, const wchar_t* line) {
+    if (select) {
+      VARIANT cell = GetSpecifiedCellDispatcher(relative.c_str());
+      if (HoldsDispatch(cell)) SelectRange(cell.pdispVal);
+      ReleaseVariant(&cell);
+      WriteLog(label, line);
+    } else {
+      found = relative;
+      WriteLog(label, L"Found Empty Cell Address = " + relative + L" ");
+    }
+  };
+
+  if (first == last) {
+    VARIANT cell = GetSpecifiedCellDispatcher(first.c_str());
+    VARIANT value = HoldsDispatch(cell) ? GetRangeArrayValue2(cell.pdispVal) : Empty();
+    const bool empty = HoldsDispatch(cell) && value.vt == VT_EMPTY;
+    ReleaseVariant(&value);
+    ReleaseVariant(&cell);
+    if (select) BuildResponseFromStatus(1);
+    if (empty) take(GetColumnName(startColumn) + std::to_wstring(startRow), L"Select Single Empty cell");
+    return 1;
+  }
+  VARIANT stretch = GetWorkSheetRanges(first.c_str(), last.c_str());
+  if (IsLogEnabled()) WriteLog(label, L"Start Address = " + first + L" End Address = " + last + L" ");
+  if (!HoldsDispatch(stretch)) {
+    WriteLog(label, L"Start Address and End Address not found");
+    ReleaseVariant(&stretch);
+    return fail();
+  }
+  if (select) BuildResponseFromStatus(1);
+  VARIANT values = Empty();
+  LONG rows = 0, columns = 0;
+  // Values that cannot be read as an array of the stretch's shape count as
+  // a stretch without an empty cell.
+  if (GetRangeSafeArrayValue(stretch.pdispVal, &values) && ArrayShape(values, rows, columns)) {
+    WriteLog(label, L"Get Range Safe Array value Received");
+    const bool alongRow = direction == 0 || direction == 1;
+    const LONG length = alongRow ? columns : rows;
+    const bool backwards = direction == 0 || direction == 2;
+    for (LONG step = 0; step < length; ++step) {
+      const LONG index = backwards ? length - step : step + 1;
+      LONG indices[2] = {alongRow ? 1 : index, alongRow ? index : 1};
+      VARIANT element;
+      VariantInit(&element);
+      if (FAILED(SafeArrayGetElement(values.parray, indices, &element))) continue;
+      const bool empty = element.vt == VT_EMPTY;
+      VariantClear(&element);
+      if (empty) {
+        const LONG foundRow = alongRow ? row : startRow + index - 1;
+        const LONG foundColumn = alongRow ? startColumn + index - 1 : column;
+        take(GetColumnName(foundColumn) + std::to_wstring(foundRow), L"empty cell is selected ");
+        break;
+      }
+    }
+  }
+  ReleaseVariant(&values);
+  ReleaseVariant(&stretch);
+  return 1;
+}
+
+int CExcelCom::FindNextEmptyCell(int cellOption, const wchar_t* cellFrom, int searchByRow) {
+  static const wchar_t kLabel[] = L"FindNextEmptyCell";
+  WriteLog(kLabel, L"Start");
+  std::wstring found;
+  const int status = ScanForEmptyCell(L"SearchFindNextEmptyCell", cellOption, cellFrom, searchByRow == 1 ? 1 : 3,
+                                      true, false, L"EXCEL_QUV_FINDNEXTEMPTYCELL_100", found);
+  if (status == 1) {
+    BuildResponseFromStatus(1);
+    WriteLog(kLabel, L"Prepare Table response");
+    m_response.mutable_tableresponse()->mutable_tablevariable()->add_rows()->add_columns(
+        ConvertWStringTostring(found));
+  }
+  WriteLog(kLabel, L"End");
+  return status;
+}
+
+int CExcelCom::GoToNextEmptyCell(int cellOption, const wchar_t* cellFrom, int towards) {
+  static const wchar_t kLabel[] = L"GoToNextEmptyCell";
+  WriteLog(kLabel, L"Start");
+  std::wstring found;
+  const int status = ScanForEmptyCell(L"SearchGoToNextEmptyCell", cellOption, cellFrom, towards, false, true,
+                                      L"EXCEL_QUV_GOTONEXTEMPTYCELL_100", found);
+  WriteLog(kLabel, L"End");
+  return status;
+}
