@@ -14,33 +14,15 @@
 
 #include "bench/bench_registry.h"
 #include "bench/large_workbook.h"
+#include "bench/send_support.h"
 #include "boundary/Exports.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-// A scratch folder for the generated workbooks, removed when the program ends.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "sw-session-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-std::string BenchFolder() {
-  static const ScratchFolder folder;
-  return folder.path();
-}
+using sheetwright::bench::BenchFolder;
+using sheetwright::bench::LargeWorkbook;
+using sheetwright::bench::Request;
+using sheetwright::bench::Succeeded;
 
 // Runs a python3-openpyxl program (Debian's interpreter); true on success.
 bool RunPython(const std::string& program, const std::string& argument) {
@@ -53,16 +35,6 @@ bool RunPython(const std::string& program, const std::string& argument) {
   }
   const std::string commandLine = "/usr/bin/python3 '" + script + "' '" + argument + "'";
   return std::system(commandLine.c_str()) == 0;
-}
-
-// The large workbook of bench/large_workbook.h (the one the file benchmark
-// opens), written once per run.
-std::string LargeWorkbook() {
-  static const std::string path = [] {
-    const std::string target = BenchFolder() + "/large.xlsx";
-    return sheetwright::bench::WriteInChild(target) ? target : std::string();
-  }();
-  return path;
 }
 
 std::string SmallWorkbook() {
@@ -79,13 +51,6 @@ std::string SmallWorkbook() {
   return RunPython(program, target) ? target : std::string();
 }
 
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-std::wstring Request(const std::string& name, const std::string& parameters) {
-  return Wide("{\"commandName\":\"" + name + "\",\"parameter\":{\"SessionName\":\"bench\"" +
-              (parameters.empty() ? "" : "," + parameters) + "}}");
-}
-
 // User and system time of this process so far, in seconds: a figure that a
 // busy machine disturbs less than elapsed time.
 double ProcessorSeconds() {
@@ -95,7 +60,6 @@ double ProcessorSeconds() {
          (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-bool Succeeded(const wchar_t* reply) { return std::wcsstr(reply, L"\"status\":true") != nullptr; }
 
 }  // namespace
 

@@ -152,6 +152,37 @@ void Sheet::DeleteShiftUp(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
   edits.push_back({EditKind::DeleteShiftUp, r1, c1, r2, c2});
 }
 
+void Sheet::DeleteShiftUpBlocks(int32_t c1, int32_t c2, std::vector<std::pair<int32_t, int32_t>> rowSpans) {
+  if (rowSpans.empty()) return;
+  std::sort(rowSpans.begin(), rowSpans.end());
+  Touch();
+  std::vector<std::tuple<int32_t, uint16_t, Cell>> moved;
+  size_t span = 0;
+  int32_t removedAbove = 0;  // rows of the blocks above the current row
+  for (size_t i = rows_.LowerBound(rowSpans.front().first); i < rows_.size();) {
+    const int32_t row = rows_.RowAt(i);
+    while (span < rowSpans.size() && rowSpans[span].second < row) {
+      removedAbove += rowSpans[span].second - rowSpans[span].first + 1;
+      ++span;
+    }
+    const bool deleted = span < rowSpans.size() && row >= rowSpans[span].first;
+    RowRecord& record = rows_.At(i);
+    if (!deleted) {
+      for (size_t k = FirstAtOrAfter(record, c1); k < record.cols.size() && record.cols[k] <= c2; ++k)
+        moved.emplace_back(row - removedAbove, record.cols[k], record.cells[k]);
+    }
+    record.EraseColumns(c1, c2);
+    if (record.Empty()) {
+      rows_.EraseAt(i);
+    } else {
+      ++i;
+    }
+  }
+  for (const auto& [row, col, cell] : moved) rows_.Obtain(row).Put(col) = cell;
+  for (size_t k = rowSpans.size(); k-- > 0;)
+    edits.push_back({EditKind::DeleteShiftUp, rowSpans[k].first, c1, rowSpans[k].second, c2});
+}
+
 void Sheet::DeleteShiftLeft(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
   Touch();
   const int32_t width = c2 - c1 + 1;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "server/engine/cell.h"
@@ -129,6 +130,11 @@ class Sheet {
   void DeleteColumns(int32_t first, int32_t count);
   void DeleteShiftUp(int32_t r1, int32_t c1, int32_t r2, int32_t c2);
   void DeleteShiftLeft(int32_t r1, int32_t c1, int32_t r2, int32_t c2);
+  // Deletes several blocks of the same columns c1..c2 at once, shifting up:
+  // the same result (and the same edits, bottom block first) as deleting
+  // them one by one from the bottom, in one pass over the rows below the
+  // top block. `rowSpans` are disjoint (first, last) pairs.
+  void DeleteShiftUpBlocks(int32_t c1, int32_t c2, std::vector<std::pair<int32_t, int32_t>> rowSpans);
 
   // Low-level access for bulk readers (the value array, find).
   const RowStore& rows() const { return rows_; }
