@@ -186,29 +186,40 @@ int CExcelCom::DeleteDiscontinuousCell(std::vector<std::wstring> addresses, int 
       }
     }
   }
+  // The pieces of up to 30 cells each, until one comes back empty.
+  std::vector<VARIANT> pieces;
   int next = 0;
-  VARIANT accumulated = Empty();
   VARIANT piece = GenerateUnionObject(application.pdispVal, addresses, 0, next);
   while (HoldsDispatch(piece)) {
-    if (HoldsDispatch(accumulated)) {
-      ClearAllArgs();
-      AddArgumentDispatch(L"Arg1", kArgumentBorrowed, accumulated.pdispVal);
-      AddArgumentDispatch(L"Arg2", kArgumentBorrowed, piece.pdispVal);
-      VARIANT merged = Empty();
-      if (ExlInvoke(application.pdispVal, L"Union", &merged, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall) &&
-          HoldsDispatch(merged)) {
-        ReleaseVariant(&accumulated);
-        accumulated = merged;
-      } else {
-        ReleaseVariant(&merged);
-      }
-      ReleaseVariant(&piece);
-    } else {
-      accumulated = piece;
-    }
+    pieces.push_back(piece);
     piece = next < static_cast<int>(addresses.size()) ? GenerateUnionObject(application.pdispVal, addresses, next, next)
                                                        : Empty();
   }
+  // Merged pairwise in rounds, neighbours first: the same areas in the same
+  // order as merging each piece into the result so far, but every area is
+  // copied about log2(pieces) times instead of once per later piece. A
+  // failed Union keeps the left side and drops the right one.
+  while (pieces.size() > 1) {
+    std::vector<VARIANT> merged;
+    for (size_t k = 0; k + 1 < pieces.size(); k += 2) {
+      ClearAllArgs();
+      AddArgumentDispatch(L"Arg1", kArgumentBorrowed, pieces[k].pdispVal);
+      AddArgumentDispatch(L"Arg2", kArgumentBorrowed, pieces[k + 1].pdispVal);
+      VARIANT both = Empty();
+      if (ExlInvoke(application.pdispVal, L"Union", &both, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall) &&
+          HoldsDispatch(both)) {
+        ReleaseVariant(&pieces[k]);
+        merged.push_back(both);
+      } else {
+        ReleaseVariant(&both);
+        merged.push_back(pieces[k]);
+      }
+      ReleaseVariant(&pieces[k + 1]);
+    }
+    if (pieces.size() % 2 == 1) merged.push_back(pieces.back());
+    pieces.swap(merged);
+  }
+  VARIANT accumulated = pieces.empty() ? Empty() : pieces.front();
   ReleaseVariant(&piece);
   ReleaseVariant(&application);
   return DeleteCellRange(accumulated, deleteOption);

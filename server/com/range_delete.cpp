@@ -1,6 +1,5 @@
 // Delete of a range: whole rows, whole columns, or cells shifted up or left.
 #include <algorithm>
-#include <map>
 
 #include "server/com/range_object.h"
 #include "server/engine/address.h"
@@ -72,9 +71,7 @@ void RangeObject::Delete(Call& call) {
       shift = (a.r2 - a.r1) > (a.c2 - a.c1) ? kShiftLeft : kShiftUp;
     }
     if (shift == kShiftUp && areas.size() > 1 && ColumnSpansSeparate(areas)) {
-      std::map<std::pair<int32_t, int32_t>, std::vector<std::pair<int32_t, int32_t>>> byColumns;
-      for (const CellRect& a : areas) byColumns[{a.c1, a.c2}].emplace_back(a.r1, a.r2);
-      for (auto& [columns, rows] : byColumns) sheet_->DeleteShiftUpBlocks(columns.first, columns.second, std::move(rows));
+      sheet_->DeleteShiftUpBlocks(areas);
     } else if (shift == kShiftUp) {
       std::sort(areas.begin(), areas.end(), [](const CellRect& a, const CellRect& b) { return a.r1 > b.r1; });
       for (const CellRect& a : areas) sheet_->DeleteShiftUp(a.r1, a.c1, a.r2, a.c2);

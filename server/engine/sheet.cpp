@@ -152,35 +152,59 @@ void Sheet::DeleteShiftUp(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
   edits.push_back({EditKind::DeleteShiftUp, r1, c1, r2, c2});
 }
 
-void Sheet::DeleteShiftUpBlocks(int32_t c1, int32_t c2, std::vector<std::pair<int32_t, int32_t>> rowSpans) {
-  if (rowSpans.empty()) return;
-  std::sort(rowSpans.begin(), rowSpans.end());
+void Sheet::DeleteShiftUpBlocks(std::vector<CellRect> blocks) {
+  if (blocks.empty()) return;
   Touch();
-  std::vector<std::tuple<int32_t, uint16_t, Cell>> moved;
-  size_t span = 0;
-  int32_t removedAbove = 0;  // rows of the blocks above the current row
-  for (size_t i = rows_.LowerBound(rowSpans.front().first); i < rows_.size();) {
-    const int32_t row = rows_.RowAt(i);
-    while (span < rowSpans.size() && rowSpans[span].second < row) {
-      removedAbove += rowSpans[span].second - rowSpans[span].first + 1;
-      ++span;
+  // One column span after the other; within a span the blocks top down.
+  std::sort(blocks.begin(), blocks.end(), [](const CellRect& a, const CellRect& b) {
+    return a.c1 != b.c1 ? a.c1 < b.c1 : a.r1 < b.r1;
+  });
+  std::vector<std::pair<int32_t, Cell>> moved;  // (new row, cell) of one column
+  for (size_t first = 0; first < blocks.size();) {
+    size_t last = first;
+    while (last < blocks.size() && blocks[last].c1 == blocks[first].c1) ++last;
+    const int32_t c1 = blocks[first].c1, c2 = blocks[first].c2;
+    for (int32_t col = c1; col <= c2; ++col) {
+      // Cells of this column below the top block, with the row each moves
+      // to, then put back walking the rows once more in the same order.
+      moved.clear();
+      size_t span = first;
+      int32_t removedAbove = 0;
+      for (size_t i = rows_.LowerBound(blocks[first].r1); i < rows_.size(); ++i) {
+        const int32_t row = rows_.RowAt(i);
+        while (span < last && blocks[span].r2 < row) {
+          removedAbove += blocks[span].r2 - blocks[span].r1 + 1;
+          ++span;
+        }
+        RowRecord& record = rows_.At(i);
+        const ptrdiff_t k = record.IndexOf(col);
+        if (k < 0) continue;
+        if (!(span < last && row >= blocks[span].r1)) moved.emplace_back(row - removedAbove, record.cells[size_t(k)]);
+        record.EraseColumns(col, col);
+      }
+      size_t cursor = rows_.LowerBound(blocks[first].r1);
+      for (const auto& [row, cell] : moved) {
+        while (cursor < rows_.size() && rows_.RowAt(cursor) < row) ++cursor;
+        if (cursor < rows_.size() && rows_.RowAt(cursor) == row) {
+          rows_.At(cursor).Put(col) = cell;
+        } else {
+          rows_.Obtain(row).Put(col) = cell;
+          cursor = rows_.LowerBound(row);
+        }
+      }
     }
-    const bool deleted = span < rowSpans.size() && row >= rowSpans[span].first;
-    RowRecord& record = rows_.At(i);
-    if (!deleted) {
-      for (size_t k = FirstAtOrAfter(record, c1); k < record.cols.size() && record.cols[k] <= c2; ++k)
-        moved.emplace_back(row - removedAbove, record.cols[k], record.cells[k]);
+    // Rows left with nothing go.
+    for (size_t i = rows_.LowerBound(blocks[first].r1); i < rows_.size();) {
+      if (rows_.At(i).Empty()) {
+        rows_.EraseAt(i);
+      } else {
+        ++i;
+      }
     }
-    record.EraseColumns(c1, c2);
-    if (record.Empty()) {
-      rows_.EraseAt(i);
-    } else {
-      ++i;
-    }
+    for (size_t k = last; k-- > first;)
+      edits.push_back({EditKind::DeleteShiftUp, blocks[k].r1, c1, blocks[k].r2, c2});
+    first = last;
   }
-  for (const auto& [row, col, cell] : moved) rows_.Obtain(row).Put(col) = cell;
-  for (size_t k = rowSpans.size(); k-- > 0;)
-    edits.push_back({EditKind::DeleteShiftUp, rowSpans[k].first, c1, rowSpans[k].second, c2});
 }
 
 void Sheet::DeleteShiftLeft(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {

@@ -130,11 +130,12 @@ class Sheet {
   void DeleteColumns(int32_t first, int32_t count);
   void DeleteShiftUp(int32_t r1, int32_t c1, int32_t r2, int32_t c2);
   void DeleteShiftLeft(int32_t r1, int32_t c1, int32_t r2, int32_t c2);
-  // Deletes several blocks of the same columns c1..c2 at once, shifting up:
-  // the same result (and the same edits, bottom block first) as deleting
-  // them one by one from the bottom, in one pass over the rows below the
-  // top block. `rowSpans` are disjoint (first, last) pairs.
-  void DeleteShiftUpBlocks(int32_t c1, int32_t c2, std::vector<std::pair<int32_t, int32_t>> rowSpans);
+  // Deletes several blocks at once, shifting up: the same cells (and the
+  // same edits, per column span bottom block first) as deleting them one by
+  // one from the bottom. The blocks do not overlap, and their column spans
+  // are equal or disjoint. A few passes over the rows below the top block
+  // per column instead of one per block.
+  void DeleteShiftUpBlocks(std::vector<CellRect> blocks);
 
   // Low-level access for bulk readers (the value array, find).
   const RowStore& rows() const { return rows_; }

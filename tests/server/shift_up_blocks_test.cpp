@@ -31,13 +31,18 @@ TEST(ShiftUpBlocks, SameAsOneByOneFromTheBottom) {
           }
         }
     std::vector<std::pair<int32_t, int32_t>> spans;
+    std::vector<CellRect> blocks;
     for (int32_t row = 1 + int32_t(random() % 5); row <= 55; row += 3 + int32_t(random() % 6)) {
       const int32_t last = row + int32_t(random() % 2);
       spans.emplace_back(row, last);
     }
     const int32_t c1 = 2 + int32_t(random() % 2), c2 = c1 + int32_t(random() % 3);
-    batched.DeleteShiftUpBlocks(c1, c2, spans);
+    for (const auto& [r1, r2] : spans) blocks.push_back(CellRect{r1, c1, r2, c2});
+    // A second column span, disjoint from the first, deleted in the same call.
+    blocks.push_back(CellRect{7, 6, 9, 6});
+    batched.DeleteShiftUpBlocks(blocks);
     for (size_t k = spans.size(); k-- > 0;) sequential.DeleteShiftUp(spans[k].first, c1, spans[k].second, c2);
+    sequential.DeleteShiftUp(7, 6, 9, 6);
     ASSERT_EQ(Cells(batched), Cells(sequential)) << round;
     ASSERT_EQ(batched.edits.size(), sequential.edits.size());
     for (size_t k = 0; k < batched.edits.size(); ++k) {
