@@ -155,56 +155,80 @@ void Sheet::DeleteShiftUp(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
 void Sheet::DeleteShiftUpBlocks(std::vector<CellRect> blocks) {
   if (blocks.empty()) return;
   Touch();
-  // One column span after the other; within a span the blocks top down.
   std::sort(blocks.begin(), blocks.end(), [](const CellRect& a, const CellRect& b) {
     return a.c1 != b.c1 ? a.c1 < b.c1 : a.r1 < b.r1;
   });
-  std::vector<std::pair<int32_t, Cell>> moved;  // (new row, cell) of one column
+  // The blocks of one column span, top down, and the cells of that span
+  // that survive, with the rows they move to (ascending).
+  struct Group {
+    int32_t c1, c2;
+    size_t first, last;  // blocks[first..last)
+    size_t span = 0;
+    int32_t removedAbove = 0;
+    std::vector<std::tuple<int32_t, uint16_t, Cell>> moved;
+    size_t cursor = 0;
+  };
+  std::vector<Group> groups;
+  int32_t top = kMaxRows;
   for (size_t first = 0; first < blocks.size();) {
     size_t last = first;
     while (last < blocks.size() && blocks[last].c1 == blocks[first].c1) ++last;
-    const int32_t c1 = blocks[first].c1, c2 = blocks[first].c2;
-    for (int32_t col = c1; col <= c2; ++col) {
-      // Cells of this column below the top block, with the row each moves
-      // to, then put back walking the rows once more in the same order.
-      moved.clear();
-      size_t span = first;
-      int32_t removedAbove = 0;
-      for (size_t i = rows_.LowerBound(blocks[first].r1); i < rows_.size(); ++i) {
-        const int32_t row = rows_.RowAt(i);
-        while (span < last && blocks[span].r2 < row) {
-          removedAbove += blocks[span].r2 - blocks[span].r1 + 1;
-          ++span;
-        }
-        RowRecord& record = rows_.At(i);
-        const ptrdiff_t k = record.IndexOf(col);
-        if (k < 0) continue;
-        if (!(span < last && row >= blocks[span].r1)) moved.emplace_back(row - removedAbove, record.cells[size_t(k)]);
-        record.EraseColumns(col, col);
-      }
-      size_t cursor = rows_.LowerBound(blocks[first].r1);
-      for (const auto& [row, cell] : moved) {
-        while (cursor < rows_.size() && rows_.RowAt(cursor) < row) ++cursor;
-        if (cursor < rows_.size() && rows_.RowAt(cursor) == row) {
-          rows_.At(cursor).Put(col) = cell;
-        } else {
-          rows_.Obtain(row).Put(col) = cell;
-          cursor = rows_.LowerBound(row);
-        }
-      }
-    }
-    // Rows left with nothing go.
-    for (size_t i = rows_.LowerBound(blocks[first].r1); i < rows_.size();) {
-      if (rows_.At(i).Empty()) {
-        rows_.EraseAt(i);
-      } else {
-        ++i;
-      }
-    }
-    for (size_t k = last; k-- > first;)
-      edits.push_back({EditKind::DeleteShiftUp, blocks[k].r1, c1, blocks[k].r2, c2});
+    Group group;
+    group.c1 = blocks[first].c1;
+    group.c2 = blocks[first].c2;
+    group.first = group.span = first;
+    group.last = last;
+    groups.push_back(std::move(group));
+    top = std::min(top, blocks[first].r1);
     first = last;
   }
+  // Pass 1: take the spans' cells out of every row from the top block down.
+  for (size_t i = rows_.LowerBound(top); i < rows_.size(); ++i) {
+    const int32_t row = rows_.RowAt(i);
+    RowRecord& record = rows_.At(i);
+    for (Group& g : groups) {
+      if (row < blocks[g.first].r1) continue;
+      while (g.span < g.last && blocks[g.span].r2 < row) {
+        g.removedAbove += blocks[g.span].r2 - blocks[g.span].r1 + 1;
+        ++g.span;
+      }
+      const size_t from = FirstAtOrAfter(record, g.c1);
+      size_t to = from;
+      while (to < record.cols.size() && record.cols[to] <= g.c2) ++to;
+      if (from == to) continue;
+      if (!(g.span < g.last && row >= blocks[g.span].r1))
+        for (size_t k = from; k < to; ++k) g.moved.emplace_back(row - g.removedAbove, record.cols[k], record.cells[k]);
+      record.EraseColumns(g.c1, g.c2);
+    }
+  }
+  // Pass 2: put them back where they moved to, walking the rows once more;
+  // a row without a record (rare) gets one afterwards.
+  std::vector<std::tuple<int32_t, uint16_t, Cell>> homeless;
+  for (size_t i = rows_.LowerBound(top); i < rows_.size(); ++i) {
+    const int32_t row = rows_.RowAt(i);
+    RowRecord& record = rows_.At(i);
+    for (Group& g : groups) {
+      for (; g.cursor < g.moved.size() && std::get<0>(g.moved[g.cursor]) <= row; ++g.cursor) {
+        const auto& [to, col, cell] = g.moved[g.cursor];
+        if (to == row) {
+          record.Put(col) = cell;
+        } else {
+          homeless.push_back(g.moved[g.cursor]);
+        }
+      }
+    }
+  }
+  for (Group& g : groups) homeless.insert(homeless.end(), g.moved.begin() + ptrdiff_t(g.cursor), g.moved.end());
+  for (const auto& [row, col, cell] : homeless) rows_.Obtain(row).Put(col) = cell;
+  for (size_t i = rows_.LowerBound(top); i < rows_.size();) {
+    if (rows_.At(i).Empty()) {
+      rows_.EraseAt(i);
+    } else {
+      ++i;
+    }
+  }
+  for (const Group& g : groups)
+    for (size_t k = g.last; k-- > g.first;) edits.push_back({EditKind::DeleteShiftUp, blocks[k].r1, g.c1, blocks[k].r2, g.c2});
 }
 
 void Sheet::DeleteShiftLeft(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
