@@ -1,8 +1,8 @@
 // The exported entry points: no logic of their own, each delegates.
 #include "boundary/Exports.h"
 
-#include "boundary/LogControl.h"
 #include "boundary/RequestCycle.h"
+#include "support/LogControl.h"
 
 extern "C" const wchar_t* Send(const wchar_t* request) { return RunRequestCycle(request); }
 

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "boundary/JsonWire.h"
-#include "boundary/Log.h"
-#include "boundary/LogControl.h"
-#include "boundary/TextConversion.h"
 #include "dispatch/CommandParser.h"
+#include "support/Log.h"
+#include "support/LogControl.h"
+#include "support/TextConversion.h"
 
 namespace {
 

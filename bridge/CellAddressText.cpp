@@ -2,8 +2,8 @@
 
 #include <climits>
 
-#include "boundary/TextConversion.h"
 #include "bridge/FixedTextWriter.h"
+#include "support/TextConversion.h"
 
 namespace {
 
@@ -19,28 +19,6 @@ int HexDigitValue(wchar_t c) {
   if (c >= L'a' && c <= L'f') return c - L'a' + 10;
   if (c >= L'A' && c <= L'F') return c - L'A' + 10;
   return -1;
-}
-
-// Appends the UTF-8 form of one wide character; what is not a Unicode scalar
-// value (a surrogate, a value past U+10FFFF) becomes U+FFFD.
-void AppendUtf8(std::string& bytes, wchar_t c) {
-  uint32_t code = static_cast<uint32_t>(c);
-  if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) code = 0xFFFD;
-  if (code < 0x80) {
-    bytes.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    bytes.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    bytes.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    bytes.push_back(static_cast<char>(0xF0 | (code >> 18)));
-    bytes.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
 }
 
 }  // namespace
@@ -127,21 +105,25 @@ std::wstring UrlDecode(const std::wstring& text) {
   std::string bytes;
   bytes.reserve(text.size());
   bool decodedAny = false;
+  // Characters that were never escaped keep their own value: each run of them
+  // is appended as UTF-8 when an escape (or the end) is reached.
+  size_t runStart = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     const wchar_t c = text[i];
-    if (c == L'%' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
-        HexDigitValue(text[i + 2]) >= 0) {
+    const bool escaped = c == L'%' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
+                         HexDigitValue(text[i + 2]) >= 0;
+    if (!escaped && c != L'+') continue;
+    AppendWideAsUtf8(bytes, text.data() + runStart, i - runStart);
+    if (escaped) {
       bytes.push_back(static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2])));
       i += 2;
-      decodedAny = true;
-    } else if (c == L'+') {
-      bytes.push_back(' ');
-      decodedAny = true;
     } else {
-      // Characters that were never escaped keep their own value.
-      AppendUtf8(bytes, c);
+      bytes.push_back(' ');
     }
+    decodedAny = true;
+    runStart = i + 1;
   }
   if (!decodedAny) return text;
+  AppendWideAsUtf8(bytes, text.data() + runStart, text.size() - runStart);
   return ConvertStringToWstring(bytes);
 }

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "boundary/Log.h"
 #include "bridge/FixedTextWriter.h"
+#include "support/Log.h"
 
 namespace {
 

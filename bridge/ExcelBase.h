@@ -7,18 +7,19 @@
 //   ClearAllArgs();
 //   AddArgumentLong(L"RowOffset", 0, 2);          // named arguments first
 //   AddArgumentLong(L"ColumnOffset", 0, 1);
-//   VARIANT result;
-//   if (ExlInvoke(range, L"Offset", &result, DISPATCH_PROPERTYGET, 2)) {
-//     ... use result ...
-//     ReleaseVariant(&result);
-//   }
+//   OwnedVariant result;                            // bridge/OwnedVariant.h
+//   if (ExlInvoke(range, L"Offset", result.Out(), DISPATCH_PROPERTYGET, 2)) {
+//     ... use result.Dispatch() ...
+//   }                                               // released here
 //
 // Failures never travel as exceptions: ExlInvoke and the primitives answer 0,
 // null or an empty VARIANT, and the error message text says why.
 //
 // Ownership:
 // - Every VARIANT handed out (the result of ExlInvoke and of each primitive)
-//   belongs to the caller, who releases it with ReleaseVariant.
+//   belongs to the caller, who holds it in an OwnedVariant
+//   (`OwnedVariant range(GetEntireRow(cell));`) or releases it with
+//   ReleaseVariant.
 // - The argument list owns what is added to it (a BSTR copy, a SAFEARRAY, an
 //   IDispatch reference taken over without AddRef) unless the entry's flag bit
 //   0 (kArgumentBorrowed) is set; ClearAllArgs releases owned values.
@@ -120,10 +121,9 @@ class ExcelBase {
 
   // ---- VARIANT clean-up ------------------------------------------------------
 
-  // Releases what `value` owns and leaves it VT_EMPTY: BSTR freed, IDispatch
-  // and IUnknown released, arrays destroyed (VT_VARIANT elements released
-  // first, recursively). By-reference values are only forgotten. Null is a
-  // no-op.
+  // Releases what `value` owns and leaves it VT_EMPTY (ReleaseVariantContents
+  // in bridge/OwnedVariant.h). Null is a no-op. New code holds its values in
+  // an OwnedVariant instead.
   void ReleaseVariant(VARIANT* value);
   // Sets `value` to VT_EMPTY without releasing anything.
   void ClearVariant(VARIANT* value);
@@ -161,6 +161,17 @@ class ExcelBase {
   // that OLE text itself when it has no decimals to borrow. `value` should be
   // VT_R8; any other type gives its VariantChangeType text (empty on failure).
   static void ExtractValueProperty(const VARIANT& value, std::wstring& text);
+
+  // The cell text rule, shared by every read that answers a cell's text:
+  // empty for an error value or VT_EMPTY, the number rule above for a
+  // double, the string itself, TRUE or FALSE for a Boolean, the
+  // VariantChangeType text for anything else. Answers that conversion's
+  // failure (an array has no text form; `text` is then empty), else S_OK.
+  static HRESULT CellTextOf(const VARIANT& value, std::wstring& text);
+
+  // A new zero-terminated copy of `text`, freed by the caller with delete[];
+  // null when no memory can be had.
+  static wchar_t* NewTextArray(const std::wstring& text);
 
   // "Address" in R1C1 style, e.g. R3C2 or R1C1:R5C3.
   VARIANT GetReferenceAddressFromDispatch(IDispatch* range);
@@ -243,8 +254,6 @@ class ExcelBase {
   void ReportRejectedAttempt(const wchar_t* label, const wchar_t* member, int attempt);
   // Stores a value-less entry at the next free slot; see AddArgumentCommon.
   VARIANT* NextArgument(const wchar_t* name, WORD flags, VARTYPE type);
-  // Releases the elements of a VT_VARIANT SAFEARRAY, then the array.
-  void ReleaseArray(SAFEARRAY* array, VARTYPE elementType);
   // Builds a VT_ARRAY|VT_VARIANT SAFEARRAY of BSTR copies; null on failure.
   static SAFEARRAY* CreateStringArray(const wchar_t* const* texts, const std::wstring* strings,
                                       int count);

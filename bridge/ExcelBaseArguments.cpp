@@ -1,8 +1,9 @@
 // ExcelBase: the argument list (adders, clearing) and VARIANT clean-up.
 #include <cstring>
 
-#include "boundary/Log.h"
 #include "bridge/ExcelBase.h"
+#include "bridge/OwnedInterface.h"
+#include "bridge/OwnedVariant.h"
 
 VARIANT* ExcelBase::NextArgument(const wchar_t* name, WORD flags, VARTYPE type) {
   if (m_argumentCount < 0 || m_argumentCount >= kMaxArguments) {
@@ -73,12 +74,12 @@ int ExcelBase::AddArgumentDouble(const wchar_t* name, WORD flags, double value) 
 }
 
 int ExcelBase::AddArgumentDispatch(const wchar_t* name, WORD flags, IDispatch* value) {
+  // The caller handed its reference over (unless borrowed); a full list must
+  // not leak it.
+  OwnedDispatch handedOver((flags & kArgumentBorrowed) == 0 ? value : nullptr);
   VARIANT* entry = NextArgument(name, flags, VT_DISPATCH);
-  if (entry == nullptr) {
-    // The caller handed its reference over; a full list must not leak it.
-    if (value != nullptr && (flags & kArgumentBorrowed) == 0) value->Release();
-    return 0;
-  }
+  if (entry == nullptr) return 0;
+  handedOver.Detach();  // the list owns it now
   entry->pdispVal = value;
   ++m_argumentCount;
   return 1;
@@ -181,42 +182,7 @@ void ExcelBase::ClearAllArgs() {
   m_argumentListOverflow = false;
 }
 
-void ExcelBase::ReleaseArray(SAFEARRAY* array, VARTYPE elementType) {
-  if (elementType == VT_VARIANT && array->cbElements == sizeof(VARIANT)) {
-    void* data = nullptr;
-    if (SUCCEEDED(SafeArrayAccessData(array, &data))) {
-      size_t total = 1;
-      for (USHORT dimension = 0; dimension < array->cDims; ++dimension) {
-        total *= array->rgsabound[dimension].cElements;
-      }
-      VARIANT* elements = static_cast<VARIANT*>(data);
-      for (size_t i = 0; i < total; ++i) ReleaseVariant(&elements[i]);
-      SafeArrayUnaccessData(array);
-    }
-  } else {
-    WriteLog(L"ReleaseVariant", L"ReleaseVariant: Array contains non-variant type");
-  }
-  SafeArrayDestroy(array);
-}
-
-void ExcelBase::ReleaseVariant(VARIANT* value) {
-  if (value == nullptr) return;
-  const VARTYPE type = value->vt;
-  if ((type & VT_BYREF) != 0) {
-    // Points at storage owned elsewhere.
-  } else if ((type & VT_ARRAY) != 0) {
-    if (value->parray != nullptr) {
-      ReleaseArray(value->parray, static_cast<VARTYPE>(type & VT_TYPEMASK));
-    }
-  } else if (type == VT_BSTR) {
-    SysFreeString(value->bstrVal);
-  } else if (type == VT_DISPATCH) {
-    if (value->pdispVal != nullptr) value->pdispVal->Release();
-  } else if (type == VT_UNKNOWN) {
-    if (value->punkVal != nullptr) value->punkVal->Release();
-  }
-  ClearVariant(value);
-}
+void ExcelBase::ReleaseVariant(VARIANT* value) { ReleaseVariantContents(value); }
 
 void ExcelBase::ClearVariant(VARIANT* value) {
   if (value == nullptr) return;

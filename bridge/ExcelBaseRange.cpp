@@ -1,10 +1,9 @@
 // ExcelBase: range and application primitives, each one call (or a short
 // fixed chain of calls) through ExlInvoke.
-#include <cstring>
-
-#include "boundary/Log.h"
 #include "bridge/ExcelBase.h"
 #include "bridge/FixedTextWriter.h"
+#include "bridge/OwnedVariant.h"
+#include "support/Log.h"
 
 namespace {
 
@@ -13,27 +12,19 @@ constexpr int kReferenceStyleR1C1 = -4150;
 constexpr int kCellTypeLastCell = 11;
 constexpr int kRangeValueDefault = 10;
 
-VARIANT EmptyVariant() {
-  VARIANT value;
-  std::memset(&value, 0, sizeof(value));
-  return value;
-}
-
-bool HoldsObject(const VARIANT& value) { return value.vt == VT_DISPATCH && value.pdispVal != nullptr; }
-
 }  // namespace
 
 VARIANT ExcelBase::InvokeForResult(IDispatch* target, const wchar_t* member, WORD kind,
                                    const wchar_t* label, const wchar_t* failureLine,
                                    const wchar_t* successLine) {
-  VARIANT result = EmptyVariant();
-  if (ExlInvoke(target, member, &result, kind, kClearArgumentsAfterCall)) {
+  OwnedVariant result;
+  if (ExlInvoke(target, member, result.Out(), kind, kClearArgumentsAfterCall)) {
     if (successLine != nullptr) WriteLog(label, successLine);
   } else {
     if (failureLine != nullptr) WriteLog(label, failureLine);
-    ReleaseVariant(&result);
+    result.Reset();
   }
-  return result;
+  return result.Detach();
 }
 
 VARIANT ExcelBase::GetReferenceAddressFromDispatch(IDispatch* range) {
@@ -87,18 +78,15 @@ VARIANT ExcelBase::GetRangeSpecificRowsDispatcher(IDispatch* range, LONG row) {
     WriteLog(label, L"IDispatch is Null");
     return EmptyVariant();
   }
-  VARIANT rows = GetRangeRowsDispatcher(range);
-  if (!HoldsObject(rows)) {
+  OwnedVariant rows(GetRangeRowsDispatcher(range));
+  if (!rows.HoldsDispatch()) {
     WriteLog(label, L"Single Rows dispatcher is not found");
-    ReleaseVariant(&rows);
     return EmptyVariant();
   }
   ClearAllArgs();
   AddArgumentLong(nullptr, 0, row);
-  VARIANT item = InvokeForResult(rows.pdispVal, L"Item", DISPATCH_PROPERTYGET, label,
-                                 L"Single Rows dispatcher is not found");
-  ReleaseVariant(&rows);
-  return item;
+  return InvokeForResult(rows.Dispatch(), L"Item", DISPATCH_PROPERTYGET, label,
+                         L"Single Rows dispatcher is not found");
 }
 
 VARIANT ExcelBase::GetRangeFirstItemPosition(IDispatch* range) {
@@ -138,11 +126,9 @@ VARIANT ExcelBase::GetRangeLastItemPositionEx(IDispatch* range) {
         .Decimal(columns);
     WriteLog(L"GetRangeLastItemPositionEx", line);
   }
-  VARIANT cell = GetRangeSpecificItemPosition(range, rows, columns);
-  VARIANT address = EmptyVariant();
-  if (HoldsObject(cell)) address = GetReferenceAddressFromDispatch(cell.pdispVal);
-  ReleaseVariant(&cell);
-  return address;
+  OwnedVariant cell(GetRangeSpecificItemPosition(range, rows, columns));
+  if (!cell.HoldsDispatch()) return EmptyVariant();
+  return GetReferenceAddressFromDispatch(cell.Dispatch());
 }
 
 VARIANT ExcelBase::GetRangeLastItemPosition(IDispatch* range) {
@@ -162,13 +148,11 @@ int ExcelBase::GetRangeTotalRowsCoulms(IDispatch* range, int& rows, int& columns
   columns = 0;
   if (range == nullptr) return 0;
   for (int part = 0; part < 2; ++part) {
-    VARIANT lines = part == 0 ? GetRangeRowsDispatcher(range) : GetRangeColumnDispatcher(range);
-    if (HoldsObject(lines)) {
-      VARIANT count = GetRangeCount(lines.pdispVal);
-      (part == 0 ? rows : columns) = static_cast<int>(GetCountValue(count));
-      ReleaseVariant(&count);
+    OwnedVariant lines(part == 0 ? GetRangeRowsDispatcher(range) : GetRangeColumnDispatcher(range));
+    if (lines.HoldsDispatch()) {
+      OwnedVariant count(GetRangeCount(lines.Dispatch()));
+      (part == 0 ? rows : columns) = static_cast<int>(GetCountValue(count.Get()));
     }
-    ReleaseVariant(&lines);
   }
   return 1;
 }
@@ -227,18 +211,13 @@ VARIANT ExcelBase::GetEntireRow(IDispatch* range) {
 
 int ExcelBase::DeleteDispatchRow(IDispatch* range) {
   if (range == nullptr) return 0;
-  VARIANT row = GetEntireRow(range);
-  if (!HoldsObject(row)) {
-    ReleaseVariant(&row);
-    return 0;
-  }
+  OwnedVariant row(GetEntireRow(range));
+  if (!row.HoldsDispatch()) return 0;
   ClearAllArgs();
-  VARIANT deleted = EmptyVariant();
-  const int status =
-      ExlInvoke(row.pdispVal, L"Delete", &deleted, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall);
+  OwnedVariant deleted;
+  const int status = ExlInvoke(row.Dispatch(), L"Delete", deleted.Out(), DISPATCH_PROPERTYGET,
+                               kClearArgumentsAfterCall);
   if (!status) WriteLog(L"DeleteDispatchRow", L"unable to delete row");
-  ReleaseVariant(&deleted);
-  ReleaseVariant(&row);
   return status;
 }
 
@@ -309,9 +288,9 @@ VARIANT ExcelBase::GetApplication(IDispatch* object) {
 int ExcelBase::SelectRange(IDispatch* range) {
   if (range == nullptr) return 0;
   ClearAllArgs();
-  VARIANT result = EmptyVariant();
-  const int status = ExlInvoke(range, L"Select", &result, DISPATCH_METHOD, kClearArgumentsAfterCall);
+  OwnedVariant result;
+  const int status =
+      ExlInvoke(range, L"Select", result.Out(), DISPATCH_METHOD, kClearArgumentsAfterCall);
   if (!status) WriteLog(L"SelectRange", L"Fail to Select Range");
-  ReleaseVariant(&result);
   return status;
 }

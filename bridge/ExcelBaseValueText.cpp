@@ -1,44 +1,25 @@
 // ExcelBase: a cell's value as text, counts, and R1C1 addresses as numbers.
+#include <cmath>
 #include <cstring>
 #include <cwchar>
-#include <limits>
 #include <new>
 
-#include "boundary/Log.h"
 #include "bridge/ExcelBase.h"
 #include "bridge/FixedTextWriter.h"
 #include "bridge/NumberText.h"
+#include "bridge/OwnedVariant.h"
+#include "support/LenientInteger.h"
+#include "support/Log.h"
 
 namespace {
 
 bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool IsBlank(wchar_t c) {
-  return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
-}
-
-// Reads [begin, end) as a decimal integer: optional leading blanks and sign,
-// then digits up to the first other character; 0 without digits. Values
-// beyond the LONG range are clamped to it.
+// Reads [begin, end) with the lenient integer rule: optional leading blanks
+// and sign, then digits up to the first other character; 0 without digits,
+// clamped to the LONG range.
 LONG ReadDecimal(const wchar_t* begin, const wchar_t* end) {
-  const wchar_t* p = begin;
-  while (p < end && IsBlank(*p)) ++p;
-  bool negative = false;
-  if (p < end && (*p == L'+' || *p == L'-')) {
-    negative = *p == L'-';
-    ++p;
-  }
-  constexpr long long kLargest = std::numeric_limits<LONG>::max();
-  constexpr long long kSmallest = std::numeric_limits<LONG>::min();
-  long long magnitude = 0;
-  for (; p < end && *p >= L'0' && *p <= L'9'; ++p) {
-    magnitude = magnitude * 10 + (*p - L'0');
-    if (magnitude > kLargest + 1) magnitude = kLargest + 1;  // stays clamped, never overflows
-  }
-  long long value = negative ? -magnitude : magnitude;
-  if (value > kLargest) value = kLargest;
-  if (value < kSmallest) value = kSmallest;
-  return static_cast<LONG>(value);
+  return ReadLenientInteger(std::wstring_view(begin, static_cast<size_t>(end - begin)));
 }
 
 size_t FindCharacter(const wchar_t* text, size_t length, wchar_t c, size_t from) {
@@ -53,48 +34,59 @@ size_t FindCharacter(const wchar_t* text, size_t length, wchar_t c, size_t from)
 wchar_t* ExcelBase::GetValuePropertyData(IDispatch* range) {
   if (range == nullptr) return nullptr;
   ClearAllArgs();
-  VARIANT value;
-  std::memset(&value, 0, sizeof(value));
-  if (!ExlInvoke(range, L"Value", &value, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall)) {
+  OwnedVariant value;
+  if (!ExlInvoke(range, L"Value", value.Out(), DISPATCH_PROPERTYGET, kClearArgumentsAfterCall)) {
     return nullptr;
   }
-
+  if (value.Type() == VT_ERROR) {  // an error value such as #N/A reads as empty text
+    WriteLog(L"GetValuePropertyData", L"Error in Retrive Property value");
+  }
   std::wstring text;
+  const HRESULT hr = CellTextOf(value.Get(), text);
+  if (FAILED(hr)) {
+    // A multi-cell range answers an array, which has no text form.
+    m_errorCode[0] = L'\0';
+    FixedTextWriter(m_errorMessage, kErrorTextSize)
+        .Text(L"Value: The value cannot be read as the text of one cell. Error code. 0x")
+        .Hex(static_cast<uint32_t>(hr));
+    WriteLog(L"GetValuePropertyData", m_errorMessage);
+    return nullptr;
+  }
+  return NewTextArray(text);
+}
+
+HRESULT ExcelBase::CellTextOf(const VARIANT& value, std::wstring& text) {
+  text.clear();
   switch (value.vt) {
-    case VT_ERROR:  // an error value such as #N/A reads as empty text
-      WriteLog(L"GetValuePropertyData", L"Error in Retrive Property value");
-      break;
+    case VT_ERROR:
+    case VT_EMPTY:
+      return S_OK;
     case VT_R8:
-      ExtractValueProperty(value, text);
-      break;
+      // A whole number below 1E+15 reads as its digits under the number
+      // rule (its OLE text has no point, and -0 reads as 0); that text is
+      // made directly.
+      if (value.dblVal == std::trunc(value.dblVal) && std::fabs(value.dblVal) < 1e15) {
+        text = std::to_wstring(static_cast<long long>(value.dblVal));
+      } else {
+        ExtractValueProperty(value, text);
+      }
+      return S_OK;
     case VT_BSTR:
-      text.assign(value.bstrVal != nullptr ? value.bstrVal : L"", SysStringLen(value.bstrVal));
-      break;
+      text = VariantText(value);
+      return S_OK;
     case VT_BOOL:
       text = value.boolVal == VARIANT_TRUE ? L"TRUE" : L"FALSE";
-      break;
+      return S_OK;
     default: {
-      VARIANT converted;
-      std::memset(&converted, 0, sizeof(converted));
-      HRESULT hr = VariantChangeType(&converted, &value, 0, VT_BSTR);
-      if (FAILED(hr)) {
-        // A multi-cell range answers an array, which has no text form.
-        m_errorCode[0] = L'\0';
-        FixedTextWriter(m_errorMessage, kErrorTextSize)
-            .Text(L"Value: The value cannot be read as the text of one cell. Error code. 0x")
-            .Hex(static_cast<uint32_t>(hr));
-        WriteLog(L"GetValuePropertyData", m_errorMessage);
-        ReleaseVariant(&value);
-        return nullptr;
-      }
-      text.assign(converted.bstrVal != nullptr ? converted.bstrVal : L"",
-                  SysStringLen(converted.bstrVal));
-      ReleaseVariant(&converted);
-      break;
+      OwnedVariant converted;
+      const HRESULT hr = VariantChangeType(converted.Out(), &value, 0, VT_BSTR);
+      if (SUCCEEDED(hr)) text = converted.Text();
+      return hr;
     }
   }
-  ReleaseVariant(&value);
+}
 
+wchar_t* ExcelBase::NewTextArray(const std::wstring& text) {
   wchar_t* copy = new (std::nothrow) wchar_t[text.size() + 1];
   if (copy == nullptr) return nullptr;
   std::memcpy(copy, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
@@ -102,18 +94,17 @@ wchar_t* ExcelBase::GetValuePropertyData(IDispatch* range) {
 }
 
 void ExcelBase::ExtractValueProperty(const VARIANT& value, std::wstring& text) {
-  VARIANT oleText;
-  std::memset(&oleText, 0, sizeof(oleText));
-  const bool converted = SUCCEEDED(VariantChangeType(&oleText, &value, 0, VT_BSTR)) &&
-                         oleText.vt == VT_BSTR;
-  const wchar_t* chars = converted && oleText.bstrVal != nullptr ? oleText.bstrVal : L"";
-  const size_t length = converted ? SysStringLen(oleText.bstrVal) : 0;
+  OwnedVariant oleText;
+  const bool converted = SUCCEEDED(VariantChangeType(oleText.Out(), &value, 0, VT_BSTR)) &&
+                         oleText.Type() == VT_BSTR;
+  const BSTR chars = converted ? oleText.Get().bstrVal : nullptr;
+  const size_t length = SysStringLen(chars);
   if (value.vt == VT_R8) {
-    FormatNumberLikeOleText(value.dblVal, chars, length, UserDecimalPoint(), text);
+    FormatNumberLikeOleText(value.dblVal, chars != nullptr ? chars : L"", length,
+                            UserDecimalPoint(), text);
   } else {
-    text.assign(chars, length);
+    text.assign(chars != nullptr ? chars : L"", length);
   }
-  if (converted) SysFreeString(oleText.bstrVal);
 }
 
 LONG ExcelBase::GetCountValue(VARIANT value) {

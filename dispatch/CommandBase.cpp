@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
-#include "dispatch/LenientInteger.h"
+#include "support/LenientInteger.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 
 void CommandBase::ParseParamater(int commandType, const ParameterMap& parameters) {
   ParseCommonParameters(L"CommandBase", commandType, parameters);

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "dispatch/CommandBase.h"
+#include "dispatch/CommandType.h"
 #include "proto/CommandResponse.pb.h"
 #include "proto/command.pb.h"
 #include "session/CExcelCom.h"
@@ -44,7 +45,7 @@ class CommandParser {
   void ExitApplication();
 
   // Read access for the request cycle and for tests.
-  int GetCurrentCommandType() const { return m_commandType; }
+  int GetCurrentCommandType() const { return static_cast<int>(m_commandType); }
   const CommandBase* GetCurrentCommand() const { return m_command.get(); }
   size_t GetSessionCount() const { return m_sessions.size(); }
   bool HasSession(const std::wstring& name) const { return m_sessions.count(name) != 0; }
@@ -54,17 +55,18 @@ class CommandParser {
   virtual CExcelCom* GetExcelComObject(std::wstring name);
 
   void PrepareCommandMap();
-  int ParseCommandType(std::wstring name);
-  CommandBase* CreateCommandObject(int type);
+  CommandType ParseCommandType(std::wstring name);
+  CommandBase* CreateCommandObject(CommandType type);
   void ResetAllDataBeforeExecute();
   void RemoveSession();
   void ReleaseCommandMemory();
 
-  int m_commandType = 0;
+  CommandType m_commandType = CommandType::None;
   std::unique_ptr<CommandBase> m_command;
   // Keyed by session name, compared by code units (case-sensitive); the
   // empty name is a valid key.
   std::map<std::wstring, std::unique_ptr<CExcelCom>> m_sessions;
   excel::CommandResponse m_defaultResponse;  // always empty
-  std::map<std::wstring, int> m_commandTable;
+  // Command names (compared exactly, case included) to their types.
+  std::map<std::wstring, CommandType> m_commandTable;
 };

@@ -1,6 +1,6 @@
 #include "dispatch/ParameterCommands.h"
 
-#include "boundary/Log.h"
+#include "support/Log.h"
 
 // Each table lists a class's keys and the fields they fill. Integer keys of
 // LONG fields use .longInteger, all other integers .integer.

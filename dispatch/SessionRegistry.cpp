@@ -2,21 +2,16 @@
 // "Detach", and the steps around one command's execution.
 #include <string>
 
-#include "boundary/Log.h"
 #include "dispatch/CommandParser.h"
 #include "dispatch/LogFormat.h"
-
-namespace {
-constexpr int kAttach = 1;
-constexpr int kDetach = 2;
-}  // namespace
+#include "support/Log.h"
 
 CommandParser::~CommandParser() = default;
 
 CExcelCom* CommandParser::GetExcelComObject(std::wstring name) {
   auto found = m_sessions.find(name);
   if (found != m_sessions.end()) return found->second.get();
-  if (m_commandType != kAttach) {
+  if (m_commandType != CommandType::Attach) {
     WriteLog(L"GetExcelComObject", L"Command execute without session name");
   }
   if (IsLogEnabled()) {
@@ -29,14 +24,14 @@ CExcelCom* CommandParser::GetExcelComObject(std::wstring name) {
 }
 
 void CommandParser::ResetAllDataBeforeExecute() {
-  if (m_commandType == 0 || !m_command) return;
+  if (m_commandType == CommandType::None || !m_command) return;
   CExcelCom* session = GetExcelComObject(m_command->GetSessionName());
   session->ResetErrorData();
   session->ClearResultData();
 }
 
 excel::CommandResponse CommandParser::GetExecutionResult() {
-  if (m_command && m_commandType != 0) {
+  if (m_command && m_commandType != CommandType::None) {
     return GetExcelComObject(m_command->GetSessionName())->GetResultData();
   }
   return m_defaultResponse;
@@ -49,7 +44,7 @@ void CommandParser::ClearCommandParserMemory() {
 }
 
 void CommandParser::RemoveSession() {
-  if (!m_command || m_command->GetCommandType() != kDetach) return;
+  if (!m_command || m_command->GetCommandType() != static_cast<int>(CommandType::Detach)) return;
   auto found = m_sessions.find(m_command->GetSessionName());
   if (found == m_sessions.end()) return;
   if (IsLogEnabled()) {

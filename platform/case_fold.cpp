@@ -3,7 +3,7 @@
 wchar_t FoldCaseChar(wchar_t c) {
   if (c < 0x80) return c >= L'A' && c <= L'Z' ? c + 0x20 : c;
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;  // Latin-1 capitals
-  if (c == 0x130) return L'i';                                 // capital I with dot
+  if (c == 0x130) return c;                                    // capital I with dot: no simple folding
   if (c >= 0x100 && c <= 0x137) return c | 1;                  // Latin Extended-A pairs, capital even
   if (c >= 0x139 && c <= 0x148) return (c & 1) ? c + 1 : c;    // capital odd
   if (c >= 0x14A && c <= 0x177) return c | 1;

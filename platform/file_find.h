@@ -9,6 +9,8 @@
 // extension); "." and ".." are listed when the pattern matches them.
 #pragma once
 
+#include <cstdio>
+
 #include "platform/base_types.h"
 
 #define FILE_ATTRIBUTE_READONLY 0x00000001
@@ -49,3 +51,7 @@ BOOL MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName);
 // MOVEFILE_REPLACE_EXISTING replaces an existing target file atomically.
 BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags);
 DWORD GetFileAttributesW(LPCWSTR lpFileName);  // INVALID_FILE_ATTRIBUTES on failure
+
+// The C runtime's wide-path fopen: the path follows the path rule above, the
+// mode is fopen's ("a", "rb", ...). Null on failure (errno set).
+FILE* _wfopen(const wchar_t* filename, const wchar_t* mode);

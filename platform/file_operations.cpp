@@ -89,3 +89,13 @@ DWORD GetFileAttributesW(LPCWSTR lpFileName) {
   if (!(status.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
   return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
+
+FILE* _wfopen(const wchar_t* filename, const wchar_t* mode) {
+  if (!filename || !mode) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  std::string narrowMode;
+  for (const wchar_t* c = mode; *c; ++c) narrowMode += static_cast<char>(*c & 0x7F);
+  return fopen(NativePath(filename).c_str(), narrowMode.c_str());
+}

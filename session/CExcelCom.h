@@ -109,6 +109,16 @@ class CExcelCom : public ExcelBase {
   // type to GENERIC, status = (status != 0), and copies both error texts.
   // Call it before adding parameters or rows, never after.
   void BuildResponseFromStatus(int status);
+  // Makes the response a successful table response: as
+  // BuildResponseFromStatus(1) (both error texts copied), with the type
+  // TABLE_RESPONSE. Returns the table for the caller to fill:
+  //
+  //   excel::TableResponse* table = BuildTableResponse();
+  //   table->mutable_tablevariable()->add_rows()->add_columns(text);
+  //   table->set_morerecordsavailable(more);
+  //
+  // Call it before adding rows, never after.
+  excel::TableResponse* BuildTableResponse();
   // Sets the error code / message text (1 to 4095 characters; anything else
   // leaves it empty). Takes effect at the next BuildResponseFromStatus.
   void AddErrorCodeToResponse(const wchar_t* code);
@@ -209,6 +219,8 @@ class CExcelCom : public ExcelBase {
   int FinishConnecting(const wchar_t* label, int result);
   // Releases the worksheet, workbook and application references.
   void ReleaseConnection();
+  // Releases one of those references and leaves the member null.
+  static void ReleaseMember(IDispatch*& member);
   // Saves the workbook when `saveChanges` is non-zero; 0 without a workbook.
   int Save(int saveChanges);
   int CloseWorkBook();
@@ -253,8 +265,8 @@ class CExcelCom : public ExcelBase {
   // The one-cell path of Replace: reads the cell, replaces, writes back.
   void ReplaceInSingleCell(const wchar_t* address, const wchar_t* findText, const wchar_t* replaceText,
                            int matchEntire);
-  // Deletes the target (the range is owned by the callee) by `deleteOption`.
-  int DeleteCellRange(VARIANT range, int deleteOption);
+  // Deletes `target` (lent; null fails) by `deleteOption`.
+  int DeleteCellRange(IDispatch* target, int deleteOption);
   int DeleteActiveCell(int deleteOption);
   int DeleteSpecifiedCell(const wchar_t* address, int deleteOption);
   int DeleteSpecifiedCellRange(const wchar_t* fromCell, const wchar_t* toCell, int deleteOption);
@@ -276,9 +288,6 @@ class CExcelCom : public ExcelBase {
                              LONG usedColumnCount);
 
   // ---- Paging ------------------------------------------------------------------
-  // The cell text rule: empty for an error value, the number rule for a
-  // double, TRUE/FALSE for a Boolean, VariantChangeType text otherwise.
-  static void CellTextOf(const VARIANT& value, std::wstring& text);
   // Replaces the paging snapshot with the values of `range` ("Value" with
   // RangeValueDataType 10), cursor 0, counts from a value table. 0 (state
   // left empty) when the values cannot be read or are missing.

@@ -6,9 +6,9 @@
 //
 // The status of "Detach" and "Close" is the outcome of the save: true when
 // nothing had to be saved or the save succeeded.
-#include "boundary/Log.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
+#include "support/Log.h"
 
 namespace {
 const wchar_t kErrorDetach[] = L"EXCEL_QUV_DETACH_100";
@@ -34,9 +34,8 @@ void CExcelCom::ReleaseExcel() {
   if (m_application == nullptr) return;
   WriteLog(L"ReleaseExcel", L"QUIT Excel");
   ClearAllArgs();
-  VARIANT result = session_variants::Empty();
-  ExlInvoke(m_application, L"Quit", &result, DISPATCH_METHOD, 0);
-  ReleaseVariant(&result);
+  OwnedVariant result;
+  ExlInvoke(m_application, L"Quit", result.Out(), DISPATCH_METHOD, 0);
 }
 
 int CExcelCom::LetGoOfExcel(const wchar_t* label, int result) {
@@ -79,10 +78,8 @@ int CExcelCom::AttachNewFileName(const wchar_t* filePath) {
   static const wchar_t kLabel[] = L"AttachNewFileName";
   WriteLog(kLabel, L"AttachNewFileName to Excel ");
   WriteLog(kLabel, filePath);
-  if (m_application != nullptr) m_application->Release();
-  if (m_workbook != nullptr) m_workbook->Release();
-  m_application = nullptr;
-  m_workbook = nullptr;
+  ReleaseMember(m_application);
+  ReleaseMember(m_workbook);
 
   int result = 0;
   if (filePath == nullptr || *filePath == L'\0') {

@@ -4,13 +4,10 @@
 // a title that occurs twice keeps both columns, left to right.
 #include <string>
 
-#include "boundary/Log.h"
 #include "bridge/CellAddressText.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
+#include "support/Log.h"
 
 namespace {
 
@@ -18,14 +15,10 @@ namespace {
 // has no text form.
 std::wstring HeaderText(const VARIANT& element) {
   if (element.vt == VT_ERROR) return std::wstring();
-  if (element.vt == VT_BSTR) return session_variants::TextOf(element);
-  VARIANT converted = Empty();
-  std::wstring text;
-  if (SUCCEEDED(VariantChangeType(&converted, &element, 0, VT_BSTR))) {
-    text = session_variants::TextOf(converted);
-  }
-  VariantClear(&converted);
-  return text;
+  if (element.vt == VT_BSTR) return VariantText(element);
+  OwnedVariant converted;
+  if (FAILED(VariantChangeType(converted.Out(), &element, 0, VT_BSTR))) return std::wstring();
+  return converted.Text();
 }
 
 }  // namespace
@@ -51,40 +44,36 @@ void CExcelCom::PrepareColumnTitleMap(bool hasHeader) {
   // right: the cells left of it give empty titles.
   const LONG lastColumn = endColumn;
   const std::wstring lastCell = GetColumnName(lastColumn) + L"1";
-  VARIANT headerRow = GetWorkSheetRanges(L"A1", lastCell.c_str());
-  if (!HoldsDispatch(headerRow)) {
+  OwnedVariant headerRow(GetWorkSheetRanges(L"A1", lastCell.c_str()));
+  if (!headerRow.HoldsDispatch()) {
     WriteLog(kLabel, L"unable to fetch first header row value");
-    ReleaseVariant(&headerRow);
     return;
   }
   WriteLog(kLabel, L"Start Reading all values ");
-  VARIANT values = Empty();
-  if (!GetRangeSafeArrayValue(headerRow.pdispVal, &values)) {
+  OwnedVariant values;
+  if (!GetRangeSafeArrayValue(headerRow.Dispatch(), values.Out())) {
     WriteLog(kLabel, L"Error Get All Range Data of header");
-    ReleaseVariant(&values);
-    ReleaseVariant(&headerRow);
     return;
   }
   WriteLog(kLabel, L"reading completed ");
 
-  if ((values.vt & VT_ARRAY) != 0) {
-    SAFEARRAY* array = values.parray;
+  if ((values.Type() & VT_ARRAY) != 0) {
+    SAFEARRAY* array = values.Get().parray;
     LONG lastIndex = 0;
     if (array != nullptr && SafeArrayGetDim(array) == 2 &&
         SUCCEEDED(SafeArrayGetUBound(array, 2, &lastIndex))) {
       for (LONG column = 1; column <= lastColumn && column <= lastIndex; ++column) {
         LONG indices[2] = {1, column};
-        VARIANT element = Empty();
-        if (FAILED(SafeArrayGetElement(array, indices, &element))) continue;
-        m_columnTitles.emplace(HeaderText(element), GetColumnName(column));
-        VariantClear(&element);
+        OwnedVariant element;
+        if (FAILED(SafeArrayGetElement(array, indices, element.Out()))) continue;
+        m_columnTitles.emplace(HeaderText(element.Get()), GetColumnName(column));
       }
     }
   } else {
     // A one-column header is the single cell A1, whose value is a scalar.
-    m_columnTitles.emplace(HeaderText(values), GetColumnName(1));
+    m_columnTitles.emplace(HeaderText(values.Get()), GetColumnName(1));
   }
-  ReleaseVariant(&values);
-  ReleaseVariant(&headerRow);
+  values.Reset();
+  headerRow.Reset();
   WriteLog(kLabel, L"End");
 }

@@ -5,13 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "boundary/Log.h"
 #include "bridge/CellAddressText.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
+#include "support/Log.h"
 
 namespace {
 
@@ -62,18 +59,13 @@ int CExcelCom::DeleteCell(int cellOption, const wchar_t* cellFrom, const wchar_t
   return status;
 }
 
-int CExcelCom::DeleteCellRange(VARIANT range, int deleteOption) {
+int CExcelCom::DeleteCellRange(IDispatch* target, int deleteOption) {
   static const wchar_t kLabel[] = L"DeleteCellRange";
   WriteLog(kLabel, L"Start");
-  if (!HoldsDispatch(range)) {
-    ReleaseVariant(&range);
-    return 0;
-  }
-  IDispatch* target = range.pdispVal;
+  if (target == nullptr) return 0;
   if (m_containHeader != 0 && isRangeContainsInHeader(target) == 1) {
     AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_101");
     WriteLog(kLabel, L"Unable to delete header cell");
-    ReleaseVariant(&range);
     return 0;
   }
   int status = 1;
@@ -86,15 +78,13 @@ int CExcelCom::DeleteCellRange(VARIANT range, int deleteOption) {
       break;
     case 2:
     case 3: {
-      VARIANT entire = InvokeGet(target, deleteOption == 2 ? L"EntireRow" : L"EntireColumn");
-      status = HoldsDispatch(entire) ? InvokeMethod(entire.pdispVal, L"Delete", DISPATCH_PROPERTYGET) : 0;
-      ReleaseVariant(&entire);
+      OwnedVariant entire(InvokeGet(target, deleteOption == 2 ? L"EntireRow" : L"EntireColumn"));
+      status = entire.HoldsDispatch() ? InvokeMethod(entire.Dispatch(), L"Delete", DISPATCH_PROPERTYGET) : 0;
       break;
     }
     default:
       break;  // nothing to delete; still a success
   }
-  ReleaseVariant(&range);
   if (status) WriteLog(kLabel, L"End");
   return status;
 }
@@ -105,12 +95,11 @@ int CExcelCom::DeleteActiveCell(int deleteOption) {
   if (m_application != nullptr) {
     ActivateWorkBook();
     ClearAllArgs();
-    VARIANT active = InvokeGet(m_application, L"ActiveCell");
-    if (HoldsDispatch(active)) {
+    OwnedVariant active(InvokeGet(m_application, L"ActiveCell"));
+    if (active.HoldsDispatch()) {
       WriteLog(L"DeleteSpecifiedCell", L"Received Active cell Dispathcher");
-      return DeleteCellRange(active, deleteOption);
+      return DeleteCellRange(active.Dispatch(), deleteOption);
     }
-    ReleaseVariant(&active);
   }
   AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_102");
   return 0;
@@ -120,22 +109,18 @@ int CExcelCom::DeleteSpecifiedCell(const wchar_t* address, int deleteOption) {
   static const wchar_t kLabel[] = L"DeleteSpecifiedCell";
   WriteLog(kLabel, L"Start");
   if (m_worksheet != nullptr) {
-    VARIANT application = GetApplication(m_worksheet);
-    if (!HoldsDispatch(application)) {
-      ReleaseVariant(&application);
-      return 0;
-    }
+    OwnedVariant application(GetApplication(m_worksheet));
+    if (!application.HoldsDispatch()) return 0;
     ClearAllArgs();
     AddArgumentOLEString(nullptr, 0, OrEmpty(address));
-    VARIANT cell = Empty();
-    if (!ExlInvoke(application.pdispVal, L"Range", &cell, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall))
-      cell = Empty();
-    ReleaseVariant(&application);
-    if (HoldsDispatch(cell)) {
+    OwnedVariant cell;
+    if (!ExlInvoke(application.Dispatch(), L"Range", cell.Out(), DISPATCH_PROPERTYGET, kClearArgumentsAfterCall))
+      cell.Reset();
+    application.Reset();
+    if (cell.HoldsDispatch()) {
       WriteLog(kLabel, L"Received Specified cell Dispathcher");
-      return DeleteCellRange(cell, deleteOption);
+      return DeleteCellRange(cell.Dispatch(), deleteOption);
     }
-    ReleaseVariant(&cell);
   }
   AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_102");
   return 0;
@@ -144,12 +129,11 @@ int CExcelCom::DeleteSpecifiedCell(const wchar_t* address, int deleteOption) {
 int CExcelCom::DeleteSpecifiedCellRange(const wchar_t* fromCell, const wchar_t* toCell, int deleteOption) {
   static const wchar_t kLabel[] = L"DeleteSpecifiedCellRange";
   WriteLog(kLabel, L"Start");
-  VARIANT range = GetWorkSheetRanges(fromCell, toCell);
+  OwnedVariant range(GetWorkSheetRanges(fromCell, toCell));
   int status = 0;
-  if (HoldsDispatch(range)) {
-    status = DeleteCellRange(range, deleteOption);
+  if (range.HoldsDispatch()) {
+    status = DeleteCellRange(range.Dispatch(), deleteOption);
   } else {
-    ReleaseVariant(&range);
     AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_102");
   }
   WriteLog(kLabel, L"End");
@@ -164,10 +148,9 @@ int CExcelCom::DeleteDiscontinuousCell(std::vector<std::wstring> addresses, int 
     AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_102");
     return 0;
   }
-  VARIANT application = GetApplication(m_worksheet);
-  if (!HoldsDispatch(application)) {
+  OwnedVariant application(GetApplication(m_worksheet));
+  if (!application.HoldsDispatch()) {
     WriteLog(kLabel, L"Application object not found");
-    ReleaseVariant(&application);
     return 0;
   }
   // The header rule looks at the merged range's first cell only, which is
@@ -175,54 +158,46 @@ int CExcelCom::DeleteDiscontinuousCell(std::vector<std::wstring> addresses, int 
   // Every listed cell is checked instead.
   if (m_containHeader != 0) {
     for (const std::wstring& address : addresses) {
-      VARIANT cell = GetSpecifiedCellDispatcher(address.c_str());
-      const bool header = HoldsDispatch(cell) && isRangeContainsInHeader(cell.pdispVal) == 1;
-      ReleaseVariant(&cell);
-      if (header) {
+      OwnedVariant cell(GetSpecifiedCellDispatcher(address.c_str()));
+      if (cell.HoldsDispatch() && isRangeContainsInHeader(cell.Dispatch()) == 1) {
         AddErrorCodeToResponse(L"EXCEL_QUV_DELETECELL_101");
         WriteLog(L"DeleteCellRange", L"Unable to delete header cell");
-        ReleaseVariant(&application);
         return 0;
       }
     }
   }
   // The pieces of up to 30 cells each, until one comes back empty.
-  std::vector<VARIANT> pieces;
+  std::vector<OwnedDispatch> pieces;
   int next = 0;
-  VARIANT piece = GenerateUnionObject(application.pdispVal, addresses, 0, next);
-  while (HoldsDispatch(piece)) {
-    pieces.push_back(piece);
-    piece = next < static_cast<int>(addresses.size()) ? GenerateUnionObject(application.pdispVal, addresses, next, next)
-                                                       : Empty();
+  OwnedVariant piece(GenerateUnionObject(application.Dispatch(), addresses, 0, next));
+  while (piece.HoldsDispatch()) {
+    pieces.push_back(piece.TakeDispatch());
+    if (next < static_cast<int>(addresses.size()))
+      piece.Reset(GenerateUnionObject(application.Dispatch(), addresses, next, next));
   }
   // Merged pairwise in rounds, neighbours first: the same areas in the same
   // order as merging each piece into the result so far, but every area is
   // copied about log2(pieces) times instead of once per later piece. A
   // failed Union keeps the left side and drops the right one.
   while (pieces.size() > 1) {
-    std::vector<VARIANT> merged;
+    std::vector<OwnedDispatch> merged;
     for (size_t k = 0; k + 1 < pieces.size(); k += 2) {
       ClearAllArgs();
-      AddArgumentDispatch(L"Arg1", kArgumentBorrowed, pieces[k].pdispVal);
-      AddArgumentDispatch(L"Arg2", kArgumentBorrowed, pieces[k + 1].pdispVal);
-      VARIANT both = Empty();
-      if (ExlInvoke(application.pdispVal, L"Union", &both, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall) &&
-          HoldsDispatch(both)) {
-        ReleaseVariant(&pieces[k]);
-        merged.push_back(both);
+      AddArgumentDispatch(L"Arg1", kArgumentBorrowed, pieces[k].Get());
+      AddArgumentDispatch(L"Arg2", kArgumentBorrowed, pieces[k + 1].Get());
+      OwnedVariant both;
+      if (ExlInvoke(application.Dispatch(), L"Union", both.Out(), DISPATCH_PROPERTYGET, kClearArgumentsAfterCall) &&
+          both.HoldsDispatch()) {
+        merged.push_back(both.TakeDispatch());
       } else {
-        ReleaseVariant(&both);
-        merged.push_back(pieces[k]);
+        merged.push_back(std::move(pieces[k]));
       }
-      ReleaseVariant(&pieces[k + 1]);
     }
-    if (pieces.size() % 2 == 1) merged.push_back(pieces.back());
+    if (pieces.size() % 2 == 1) merged.push_back(std::move(pieces.back()));
     pieces.swap(merged);
   }
-  VARIANT accumulated = pieces.empty() ? Empty() : pieces.front();
-  ReleaseVariant(&piece);
-  ReleaseVariant(&application);
-  return DeleteCellRange(accumulated, deleteOption);
+  application.Reset();
+  return DeleteCellRange(pieces.empty() ? nullptr : pieces.front().Get(), deleteOption);
 }
 
 VARIANT CExcelCom::GenerateUnionObject(IDispatch* application, const std::vector<std::wstring>& addresses,
@@ -230,34 +205,27 @@ VARIANT CExcelCom::GenerateUnionObject(IDispatch* application, const std::vector
   static const wchar_t kLabel[] = L"GenerateUnionObject";
   WriteLog(kLabel, L"Start");
   const int count = static_cast<int>(addresses.size());
-  VARIANT result = Empty();
   if (count - startIndex <= 0) {
     WriteLog(kLabel, L"Completed with count 0");
     nextIndex = startIndex;
-    return result;
+    return EmptyVariant();
   }
-  std::vector<IDispatch*> cells;
+  OwnedVariant result;
+  std::vector<OwnedDispatch> cells;
   if (count - startIndex == 1) {
     WriteLog(kLabel, L"Only Single Address");
     nextIndex = startIndex + 1;
-    VARIANT first = GetSpecifiedCellDispatcher(addresses[startIndex].c_str());
-    VARIANT second = GetSpecifiedCellDispatcher(addresses[startIndex].c_str());
-    if (!HoldsDispatch(first) || !HoldsDispatch(second)) {
-      ReleaseVariant(&first);
-      ReleaseVariant(&second);
-      return result;
-    }
-    cells = {first.pdispVal, second.pdispVal};
+    OwnedVariant first(GetSpecifiedCellDispatcher(addresses[startIndex].c_str()));
+    OwnedVariant second(GetSpecifiedCellDispatcher(addresses[startIndex].c_str()));
+    if (!first.HoldsDispatch() || !second.HoldsDispatch()) return EmptyVariant();
+    cells.push_back(first.TakeDispatch());
+    cells.push_back(second.TakeDispatch());
   } else {
     WriteLog(kLabel, L"Generate for Multiple Cell Address");
     nextIndex = startIndex;
     for (int taken = 0; taken < kUnionLimit && nextIndex < count; ++taken, ++nextIndex) {
-      VARIANT cell = GetSpecifiedCellDispatcher(addresses[nextIndex].c_str());
-      if (HoldsDispatch(cell)) {
-        cells.push_back(cell.pdispVal);
-      } else {
-        ReleaseVariant(&cell);
-      }
+      OwnedVariant cell(GetSpecifiedCellDispatcher(addresses[nextIndex].c_str()));
+      if (cell.HoldsDispatch()) cells.push_back(cell.TakeDispatch());
     }
   }
   const bool single = count - startIndex == 1;
@@ -269,27 +237,24 @@ VARIANT CExcelCom::GenerateUnionObject(IDispatch* application, const std::vector
           L"Arg1",  L"Arg2",  L"Arg3",  L"Arg4",  L"Arg5",  L"Arg6",  L"Arg7",  L"Arg8",  L"Arg9",  L"Arg10",
           L"Arg11", L"Arg12", L"Arg13", L"Arg14", L"Arg15", L"Arg16", L"Arg17", L"Arg18", L"Arg19", L"Arg20",
           L"Arg21", L"Arg22", L"Arg23", L"Arg24", L"Arg25", L"Arg26", L"Arg27", L"Arg28", L"Arg29", L"Arg30"};
-      AddArgumentDispatch(kArgNames[k], kArgumentBorrowed, cells[k]);
+      AddArgumentDispatch(kArgNames[k], kArgumentBorrowed, cells[k].Get());
     }
-    if (ExlInvoke(application, L"Union", &result, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall) &&
-        HoldsDispatch(result)) {
+    if (ExlInvoke(application, L"Union", result.Out(), DISPATCH_PROPERTYGET, kClearArgumentsAfterCall) &&
+        result.HoldsDispatch()) {
       WriteLog(L"GetRangeCount", L"Start");
-      VARIANT countValue = GetRangeCount(result.pdispVal);
-      if (countValue.vt == VT_EMPTY) WriteLog(L"GetRangeCount", L"Fail to Get Count");
-      const LONG cellCount = GetCountValue(countValue);
-      ReleaseVariant(&countValue);
+      OwnedVariant countValue(GetRangeCount(result.Dispatch()));
+      if (countValue.IsEmpty()) WriteLog(L"GetRangeCount", L"Fail to Get Count");
+      const LONG cellCount = GetCountValue(countValue.Get());
       if (IsLogEnabled())
         WriteLog(kLabel, std::wstring(single ? L"Single cell address Union object Cell Count = "
                                              : L"mutiple  cell address Union object Cell Count = ") +
                              std::to_wstring(cellCount) + L" ");
     } else {
-      ReleaseVariant(&result);
-      result = Empty();
+      result.Reset();
       WriteLog(kLabel, single ? L"Problem in generating union of single address"
                               : L"Problem in generating union of multiple  address");
     }
   }
-  for (IDispatch* cell : cells) cell->Release();
   WriteLog(kLabel, L"End");
-  return result;
+  return result.Detach();
 }

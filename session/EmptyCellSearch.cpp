@@ -4,15 +4,11 @@
 // first; the report variant answers the address, the other selects it.
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
 #include "bridge/CellAddressText.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
-using session_variants::TextOf;
+#include "support/Log.h"
+#include "support/TextConversion.h"
 
 namespace {
 
@@ -41,14 +37,13 @@ int CExcelCom::IsAddressOutOfUsedRange(IDispatch* cell) {
   }
   LONG firstRow, lastRow, firstColumn, lastColumn;
   if (!GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn)) return 0;
-  VARIANT address = GetReferenceAddressFromDispatch(cell);
+  OwnedVariant address(GetReferenceAddressFromDispatch(cell));
   int outside = 0;
-  if (address.vt == VT_BSTR) {
+  if (address.Type() == VT_BSTR) {
     LONG row = 0, column = 0;
-    GetRowColIndexFromReferenceAddress(address.bstrVal, row, column);
+    GetRowColIndexFromReferenceAddress(address.Get().bstrVal, row, column);
     outside = (row > lastRow || column > lastColumn) ? 1 : 0;
   }
-  ReleaseVariant(&address);
   return outside;
 }
 
@@ -74,27 +69,22 @@ int CExcelCom::ScanForEmptyCell(const wchar_t* label, int cellOption, const wcha
     return 0;
   };
 
-  VARIANT start = cellOption == 0 ? GetActiveCellDispatcher() : GetSpecifiedCellDispatcher(OrEmpty(cellAddress));
-  VARIANT startAddress = HoldsDispatch(start) ? GetReferenceAddressFromDispatch(start.pdispVal) : Empty();
-  if (startAddress.vt != VT_BSTR) {
-    ReleaseVariant(&startAddress);
-    ReleaseVariant(&start);
-    return fail();
-  }
-  if (checkUsedRange && IsAddressOutOfUsedRange(start.pdispVal)) {
-    VARIANT relative = GetAddressFromDispatch(start.pdispVal, 0);
-    AddErrorCodeToResponse(L"EXCEL_QUV_FINDNEXTEMPTYCELL_101");
-    BuildResponseFromStatus(0);
-    AddErrorParamater(L"CellAddress", TextOf(relative).c_str());
-    ReleaseVariant(&relative);
-    ReleaseVariant(&startAddress);
-    ReleaseVariant(&start);
-    return 0;
-  }
   LONG row = 0, column = 0;
-  GetRowColIndexFromReferenceAddress(startAddress.bstrVal, row, column);
-  ReleaseVariant(&startAddress);
-  ReleaseVariant(&start);
+  {
+    OwnedVariant start(cellOption == 0 ? GetActiveCellDispatcher()
+                                       : GetSpecifiedCellDispatcher(OrEmpty(cellAddress)));
+    OwnedVariant startAddress;
+    if (start.HoldsDispatch()) startAddress.Reset(GetReferenceAddressFromDispatch(start.Dispatch()));
+    if (startAddress.Type() != VT_BSTR) return fail();
+    if (checkUsedRange && IsAddressOutOfUsedRange(start.Dispatch())) {
+      OwnedVariant relative(GetAddressFromDispatch(start.Dispatch(), 0));
+      AddErrorCodeToResponse(L"EXCEL_QUV_FINDNEXTEMPTYCELL_101");
+      BuildResponseFromStatus(0);
+      AddErrorParamater(L"CellAddress", relative.Text().c_str());
+      return 0;
+    }
+    GetRowColIndexFromReferenceAddress(startAddress.Get().bstrVal, row, column);
+  }
   const LONG maxRows = GetWorkSheetTotalRowsCount();
   const LONG maxColumns = GetWorkSheetTotalColumnsCount();
   LONG startRow = row, startColumn = column, endRow = row, endColumn = column;
@@ -114,17 +104,15 @@ int CExcelCom::ScanForEmptyCell(const wchar_t* label, int cellOption, const wcha
     return 1;
   }
   auto cornerAddress = [&](LONG r, LONG c) {
-    VARIANT cell = GetWorkSheetSpecificCellDispatcher(r, c);
-    VARIANT address = Empty();
-    if (HoldsDispatch(cell)) {
+    OwnedVariant cell(GetWorkSheetSpecificCellDispatcher(r, c));
+    OwnedVariant address;
+    if (cell.HoldsDispatch()) {
       ClearAllArgs();
-      if (!ExlInvoke(cell.pdispVal, L"Address", &address, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall))
-        address = Empty();
+      if (!ExlInvoke(cell.Dispatch(), L"Address", address.Out(), DISPATCH_PROPERTYGET, kClearArgumentsAfterCall))
+        address.Reset();
     }
-    std::wstring text = TextOf(address);
+    std::wstring text = address.Text();
     if (text.empty()) WriteLog(L"GetAddressFromDispatch", L"Faield");
-    ReleaseVariant(&address);
-    ReleaseVariant(&cell);
     return text;
   };
   const std::wstring first = cornerAddress(startRow, startColumn);
@@ -134,9 +122,8 @@ int CExcelCom::ScanForEmptyCell(const wchar_t* label, int cellOption, const wcha
   // The found cell: selected, or its address reported.
   auto take = [&](const std::wstring& relative, const wchar_t* line) {
     if (select) {
-      VARIANT cell = GetSpecifiedCellDispatcher(relative.c_str());
-      if (HoldsDispatch(cell)) SelectRange(cell.pdispVal);
-      ReleaseVariant(&cell);
+      OwnedVariant cell(GetSpecifiedCellDispatcher(relative.c_str()));
+      if (cell.HoldsDispatch()) SelectRange(cell.Dispatch());
       WriteLog(label, line);
     } else {
       found = relative;
@@ -145,28 +132,27 @@ int CExcelCom::ScanForEmptyCell(const wchar_t* label, int cellOption, const wcha
   };
 
   if (first == last) {
-    VARIANT cell = GetSpecifiedCellDispatcher(first.c_str());
-    VARIANT value = HoldsDispatch(cell) ? GetRangeArrayValue2(cell.pdispVal) : Empty();
-    const bool empty = HoldsDispatch(cell) && value.vt == VT_EMPTY;
-    ReleaseVariant(&value);
-    ReleaseVariant(&cell);
+    bool empty = false;
+    {
+      OwnedVariant cell(GetSpecifiedCellDispatcher(first.c_str()));
+      if (cell.HoldsDispatch()) empty = OwnedVariant(GetRangeArrayValue2(cell.Dispatch())).IsEmpty();
+    }
     if (select) BuildResponseFromStatus(1);
     if (empty) take(GetColumnName(startColumn) + std::to_wstring(startRow), L"Select Single Empty cell");
     return 1;
   }
-  VARIANT stretch = GetWorkSheetRanges(first.c_str(), last.c_str());
+  OwnedVariant stretch(GetWorkSheetRanges(first.c_str(), last.c_str()));
   if (IsLogEnabled()) WriteLog(label, L"Start Address = " + first + L" End Address = " + last + L" ");
-  if (!HoldsDispatch(stretch)) {
+  if (!stretch.HoldsDispatch()) {
     WriteLog(label, L"Start Address and End Address not found");
-    ReleaseVariant(&stretch);
     return fail();
   }
   if (select) BuildResponseFromStatus(1);
-  VARIANT values = Empty();
+  OwnedVariant values;
   LONG rows = 0, columns = 0;
   // Values that cannot be read as an array of the stretch's shape count as
   // a stretch without an empty cell.
-  if (GetRangeSafeArrayValue(stretch.pdispVal, &values) && ArrayShape(values, rows, columns)) {
+  if (GetRangeSafeArrayValue(stretch.Dispatch(), values.Out()) && ArrayShape(values.Get(), rows, columns)) {
     WriteLog(label, L"Get Range Safe Array value Received");
     const bool alongRow = direction == 0 || direction == 1;
     const LONG length = alongRow ? columns : rows;
@@ -174,11 +160,9 @@ int CExcelCom::ScanForEmptyCell(const wchar_t* label, int cellOption, const wcha
     for (LONG step = 0; step < length; ++step) {
       const LONG index = backwards ? length - step : step + 1;
       LONG indices[2] = {alongRow ? 1 : index, alongRow ? index : 1};
-      VARIANT element;
-      VariantInit(&element);
-      if (FAILED(SafeArrayGetElement(values.parray, indices, &element))) continue;
-      const bool empty = element.vt == VT_EMPTY;
-      VariantClear(&element);
+      OwnedVariant element;
+      if (FAILED(SafeArrayGetElement(values.Get().parray, indices, element.Out()))) continue;
+      const bool empty = element.IsEmpty();
       if (empty) {
         const LONG foundRow = alongRow ? row : startRow + index - 1;
         const LONG foundColumn = alongRow ? startColumn + index - 1 : column;
@@ -187,8 +171,6 @@ int CExcelCom::ScanForEmptyCell(const wchar_t* label, int cellOption, const wcha
       }
     }
   }
-  ReleaseVariant(&values);
-  ReleaseVariant(&stretch);
   return 1;
 }
 

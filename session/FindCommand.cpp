@@ -10,14 +10,10 @@
 // its addresses reach 61,440 characters.
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
-using session_variants::TextOf;
+#include "support/Log.h"
+#include "support/TextConversion.h"
 
 namespace {
 
@@ -57,17 +53,15 @@ VARIANT CExcelCom::FindFromRange(IDispatch* range, const wchar_t* what, int look
                                  int searchDirection, int matchCase) {
   static const wchar_t kLabel[] = L"FindFromRange";
   WriteLog(kLabel, L"Start");
-  VARIANT found = Empty();
-  if (range == nullptr) return found;
-  VARIANT first = GetRangeFirstItemPosition(range);
-  AddFindArguments(what, lookIn, lookAt, searchOrder, searchDirection, matchCase,
-                   HoldsDispatch(first) ? first.pdispVal : nullptr);
-  if (!ExlInvoke(range, L"Find", &found, DISPATCH_METHOD, kClearArgumentsAfterCall)) {
+  if (range == nullptr) return EmptyVariant();
+  OwnedVariant found;
+  OwnedVariant first(GetRangeFirstItemPosition(range));
+  AddFindArguments(what, lookIn, lookAt, searchOrder, searchDirection, matchCase, first.Dispatch());
+  if (!ExlInvoke(range, L"Find", found.Out(), DISPATCH_METHOD, kClearArgumentsAfterCall)) {
     WriteLog(kLabel, L"Find text is not found in the range");
-    found = Empty();
+    found.Reset();
   }
-  ReleaseVariant(&first);
-  return found;
+  return found.Detach();
 }
 
 int CExcelCom::Find(int fromOption, int tillOption, const wchar_t* cellFrom, const wchar_t* cellTo,
@@ -78,65 +72,59 @@ int CExcelCom::Find(int fromOption, int tillOption, const wchar_t* cellFrom, con
                          L" fromCell = " + OrEmpty(cellFrom) + L" tillCell =" + OrEmpty(cellTo) + L" ");
     WriteLog(L"Find-findText", OrEmpty(findText));
   }
-  VARIANT fromAddress = GetCellAddressFromOption(fromOption, cellFrom);
-  VARIANT tillAddress = GetCellAddressFromOption(tillOption, cellTo);
-  VARIANT block = Empty();
+  OwnedVariant fromAddress(GetCellAddressFromOption(fromOption, cellFrom));
+  OwnedVariant tillAddress(GetCellAddressFromOption(tillOption, cellTo));
+  OwnedVariant block;
   int status = 0;
-  if (fromAddress.vt == VT_BSTR && tillAddress.vt == VT_BSTR) {
-    const std::wstring from = TextOf(fromAddress), till = TextOf(tillAddress);
+  if (fromAddress.Type() == VT_BSTR && tillAddress.Type() == VT_BSTR) {
+    const std::wstring from = fromAddress.Text(), till = tillAddress.Text();
     WriteLog(kLabel, L"Start Address = " + from + L" End Address = " + till);
-    block = GetWorkSheetRanges(from.c_str(), till.c_str());
+    block.Reset(GetWorkSheetRanges(from.c_str(), till.c_str()));
   }
-  if (!HoldsDispatch(block)) {
+  if (!block.HoldsDispatch()) {
     AddErrorCodeToResponse(L"EXCEL_QUV_FIND_100");
     BuildResponseFromStatus(0);
   } else {
     const int lookAt = matchEntire != 0 ? 1 : 2;
     const int searchOrder = searchByRow != 0 ? 1 : 2;
-    VARIANT found = FindFromRange(block.pdispVal, OrEmpty(findText), kLookInValues, lookAt, searchOrder,
-                                  kSearchPrevious, matchCase);
-    if (!HoldsDispatch(found)) {
+    OwnedVariant found(FindFromRange(block.Dispatch(), OrEmpty(findText), kLookInValues, lookAt, searchOrder,
+                                     kSearchPrevious, matchCase));
+    if (!found.HoldsDispatch()) {
       WriteLog(kLabel, L"No matched data is found");
-      ReleaseVariant(&found);
       BuildResponseFromStatus(1);
       status = 1;
     } else {
       m_findState.Reset();
-      block.pdispVal->AddRef();
-      m_findState.searchRange = block.pdispVal;
+      IDispatch* range = block.Dispatch();
+      OwnedVariant address(GetAddressFromDispatch(found.Dispatch(), 0));
+      m_findState.firstAddress = address.Text();
+      m_findState.searchRange = block.TakeDispatch();
       m_findState.findText = OrEmpty(findText);
       m_findState.lookAt = lookAt;
       m_findState.lookIn = kLookInValues;
       m_findState.searchDirection = kSearchNext;
       m_findState.searchOrder = searchOrder;
-      m_findState.afterCell = found.pdispVal;  // the state takes the reference
+      m_findState.afterCell = found.TakeDispatch();
       m_findState.matchCase = matchCase;
-      VARIANT address = GetAddressFromDispatch(found.pdispVal, 0);
-      m_findState.firstAddress = TextOf(address);
-      ReleaseVariant(&address);
 
-      VARIANT active = GetActiveCellDispatcher();
-      SelectRange(block.pdispVal);
-      BuildResponseFromStatus(1);
-      if (IsRangeContainSingleCell(block.pdispVal)) {
+      OwnedVariant active(GetActiveCellDispatcher());
+      SelectRange(range);
+      BuildTableResponse();
+      if (IsRangeContainSingleCell(range)) {
         m_findState.singleCell = 1;
         status = CompareWithActiveCellForFind(OrEmpty(findText), matchCase, matchEntire);
       } else {
         AddNewRowToTableData(m_findState.firstAddress);
         status = FindAndCollectFromRange();
       }
-      if (HoldsDispatch(active)) SelectRange(active.pdispVal);
-      ReleaseVariant(&active);
+      if (active.HoldsDispatch()) SelectRange(active.Dispatch());
     }
   }
-  ReleaseVariant(&block);
-  ReleaseVariant(&fromAddress);
-  ReleaseVariant(&tillAddress);
   return status;
 }
 
 int CExcelCom::GetNextFindResult() {
-  BuildResponseFromStatus(1);
+  BuildTableResponse();
   return FindAndCollectFromRange();
 }
 
@@ -144,7 +132,7 @@ int CExcelCom::FindAndCollectFromRange() {
   static const wchar_t kLabel[] = L"FindAndCollectFromRange";
   WriteLog(kLabel, L"Start");
   FindState& state = m_findState;
-  if (state.searchRange == nullptr) {
+  if (!state.searchRange) {
     WriteLog(kLabel, L"Range All Dispatch is null");
     AddErrorCodeToResponse(L"EXCEL_QUV_FIND_100");
     BuildResponseFromStatus(0);
@@ -162,24 +150,18 @@ int CExcelCom::FindAndCollectFromRange() {
         break;
       }
       AddFindArguments(state.findText.c_str(), state.lookIn, state.lookAt, state.searchOrder, state.searchDirection,
-                       state.matchCase, state.afterCell);
-      VARIANT found = Empty();
-      if (!ExlInvoke(state.searchRange, L"Find", &found, DISPATCH_METHOD, kClearArgumentsAfterCall)) {
+                       state.matchCase, state.afterCell.Get());
+      OwnedVariant found;
+      if (!ExlInvoke(state.searchRange.Get(), L"Find", found.Out(), DISPATCH_METHOD, kClearArgumentsAfterCall)) {
         WriteLog(kLabel, L"Find text is not found in the range");
         m_response.clear_tableresponse();
         AddErrorCodeToResponse(L"EXCEL_QUV_FIND_100");
         status = 0;
         break;
       }
-      if (!HoldsDispatch(found)) {
-        ReleaseVariant(&found);
-        break;
-      }
-      VARIANT address = GetAddressFromDispatch(found.pdispVal, 0);
-      const std::wstring current = TextOf(address);
-      ReleaseVariant(&address);
-      if (state.afterCell != nullptr) state.afterCell->Release();
-      state.afterCell = found.pdispVal;  // the state takes the reference
+      if (!found.HoldsDispatch()) break;
+      const std::wstring current = OwnedVariant(GetAddressFromDispatch(found.Dispatch(), 0)).Text();
+      state.afterCell = found.TakeDispatch();
       // Back at the first cell this search listed: the first address has
       // gone (its cell changed since the first page), so the search would
       // wrap around for ever. The block has been listed once; stop.
@@ -205,37 +187,33 @@ int CExcelCom::FindAndCollectFromRange() {
       WriteLog(kLabel, L"Find is completed total Cell Found = " + std::to_wstring(state.rowCount) + L" ");
     state.Reset();
   }
-  excel::DefaultResponse* response = m_response.mutable_defaultresponse();
-  response->set_status(status != 0);
-  response->set_errormessage(ConvertWStringTostring(m_errorMessage));
-  response->set_errorcode(ConvertWStringTostring(m_errorCode));
+  // The table response was built before the searches; a failed search
+  // changes its status and error code afterwards.
+  if (status == 0) {
+    excel::DefaultResponse* response = m_response.mutable_defaultresponse();
+    response->set_status(false);
+    response->set_errorcode(ConvertWStringTostring(m_errorCode));
+  }
   m_response.mutable_tableresponse()->set_morerecordsavailable(more);
-  m_response.set_commandresponsetype(excel::CommandResponse::TABLE_RESPONSE);
   return status;
 }
 
 int CExcelCom::CompareWithActiveCellForFind(const wchar_t* findText, int matchCase, int matchEntire) {
   static const wchar_t kLabel[] = L"CompareWithActiveCellForFind";
   WriteLog(kLabel, L"Compare with active cell only");
-  m_response.clear_tableresponse();
+  excel::TableResponse* table = BuildTableResponse();
   wchar_t* value = GetActiveCellStringValue();
   if (value != nullptr && *value != L'\0' && CompareFindText(findText, value, matchCase, matchEntire)) {
-    VARIANT active = GetActiveCellDispatcher();
-    VARIANT address = HoldsDispatch(active) ? GetAddressFromDispatch(active.pdispVal, 0) : Empty();
-    const std::wstring text = TextOf(address);
+    OwnedVariant active(GetActiveCellDispatcher());
+    OwnedVariant address;
+    if (active.HoldsDispatch()) address.Reset(GetAddressFromDispatch(active.Dispatch(), 0));
+    const std::wstring text = address.Text();
     WriteLog(kLabel, L"Found Single cell Address =" + text);
     AddNewRowToTableData(text);
-    ReleaseVariant(&address);
-    ReleaseVariant(&active);
   }
   delete[] value;
   m_findState.Reset();
-  excel::DefaultResponse* response = m_response.mutable_defaultresponse();
-  response->set_status(true);
-  response->set_errormessage(ConvertWStringTostring(m_errorMessage));
-  response->set_errorcode(ConvertWStringTostring(m_errorCode));
-  m_response.mutable_tableresponse()->set_morerecordsavailable(false);
-  m_response.set_commandresponsetype(excel::CommandResponse::TABLE_RESPONSE);
+  table->set_morerecordsavailable(false);
   return 1;
 }
 

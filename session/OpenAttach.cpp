@@ -8,15 +8,14 @@
 // the session working on the previous workbook.
 #include <cwctype>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "boundary/Log.h"
 #include "bridge/CellAddressText.h"
+#include "bridge/OwnedInterface.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
+#include "support/Log.h"
 
 namespace {
 
@@ -173,85 +172,67 @@ int CExcelCom::IsWorkSheetFoundInURL(const std::wstring& path, const std::wstrin
 
 int CExcelCom::GetAllRunningExcelInstance(const wchar_t* filePath) {
   static const wchar_t kLabel[] = L"GetAllRunningExcelInstance";
-  IRunningObjectTable* table = nullptr;
-  if (FAILED(GetRunningObjectTable(0, &table)) || table == nullptr) return 1;
-  IEnumMoniker* running = nullptr;
-  if (FAILED(table->EnumRunning(&running)) || running == nullptr) {
-    table->Release();
-    return 1;
-  }
+  OwnedInterface<IRunningObjectTable> table;
+  if (FAILED(GetRunningObjectTable(0, table.Out())) || !table) return 1;
+  OwnedInterface<IEnumMoniker> running;
+  if (FAILED(table->EnumRunning(running.Out())) || !running) return 1;
   const std::wstring target = GetUNCPath(filePath);
 
-  IMoniker* moniker = nullptr;
+  OwnedInterface<IMoniker> moniker;
   ULONG fetched = 0;
   bool found = false;
-  while (!found && running->Next(1, &moniker, &fetched) == S_OK && moniker != nullptr) {
-    IBindCtx* bindContext = nullptr;
-    if (SUCCEEDED(CreateBindCtx(0, &bindContext))) {
-      const std::wstring displayName = GetMonikerDisplayName(moniker, bindContext);
-      WriteLog(kLabel, displayName);
-      const bool matches =
-          EqualIgnoringCase(target, displayName) ||
-          (PathIsURLW(displayName.c_str()) && IsWorkSheetFoundInURL(target, displayName));
-      if (matches) {
-        WriteLog(kLabel, L"workbook active object is found");
-        if (m_workbook != nullptr) m_workbook->Release();
-        m_workbook = nullptr;
-        IUnknown* object = GetTableUnknownObject(table, moniker);
-        m_workbook = GetWorkBookObjectFromUnknown(object);
-        if (m_workbook != nullptr) {
-          VARIANT application = GetApplication(m_workbook);
-          if (HoldsDispatch(application)) {
-            if (m_application != nullptr) m_application->Release();
-            m_application = application.pdispVal;  // the reference moves into the session
-            application = Empty();
-            WriteLog(kLabel, L"Application object is found");
-          } else {
-            WriteLog(kLabel, L"Unalbe to get Running Application object");
-          }
-          ReleaseVariant(&application);
-          found = true;
-        }
-        if (object != nullptr) object->Release();
-      }
-      bindContext->Release();
+  while (!found && running->Next(1, moniker.Out(), &fetched) == S_OK && moniker) {
+    OwnedInterface<IBindCtx> bindContext;
+    if (FAILED(CreateBindCtx(0, bindContext.Out()))) continue;
+    const std::wstring displayName = GetMonikerDisplayName(moniker.Get(), bindContext.Get());
+    WriteLog(kLabel, displayName);
+    const bool matches =
+        EqualIgnoringCase(target, displayName) ||
+        (PathIsURLW(displayName.c_str()) && IsWorkSheetFoundInURL(target, displayName));
+    if (!matches) continue;
+    WriteLog(kLabel, L"workbook active object is found");
+    ReleaseMember(m_workbook);
+    OwnedInterface<IUnknown> object(GetTableUnknownObject(table.Get(), moniker.Get()));
+    m_workbook = GetWorkBookObjectFromUnknown(object.Get());
+    if (m_workbook == nullptr) continue;
+    OwnedDispatch application = OwnedVariant(GetApplication(m_workbook)).TakeDispatch();
+    if (application) {
+      ReleaseMember(m_application);
+      m_application = application.Detach();  // the reference moves into the session
+      WriteLog(kLabel, L"Application object is found");
+    } else {
+      WriteLog(kLabel, L"Unalbe to get Running Application object");
     }
-    moniker->Release();
-    moniker = nullptr;
+    found = true;
   }
-  running->Release();
-  table->Release();
   return 1;
+}
+
+void CExcelCom::ReleaseMember(IDispatch*& member) {
+  OwnedDispatch released(std::exchange(member, nullptr));
 }
 
 void CExcelCom::ReleaseConnection() {
   ClearAllArgs();
   m_findState.Reset();
-  if (m_worksheet != nullptr) m_worksheet->Release();
-  if (m_workbook != nullptr) m_workbook->Release();
-  if (m_application != nullptr) m_application->Release();
-  m_worksheet = nullptr;
-  m_workbook = nullptr;
-  m_application = nullptr;
+  ReleaseMember(m_worksheet);
+  ReleaseMember(m_workbook);
+  ReleaseMember(m_application);
 }
 
 IDispatch* CExcelCom::LookUpSheet(const wchar_t* collection, const wchar_t* sheetName,
                                   const wchar_t* label) {
-  VARIANT sheet = Empty();
+  OwnedVariant sheet;
   if (sheetName != nullptr && *sheetName != L'\0') {
     ClearAllArgs();
     AddArgumentOLEString(nullptr, 0, sheetName);
-    ExlInvoke(m_workbook, collection, &sheet, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall);
+    ExlInvoke(m_workbook, collection, sheet.Out(), DISPATCH_PROPERTYGET, kClearArgumentsAfterCall);
   } else {
     WriteLog(label, L"Get Activate WorkSheet");
-    sheet = InvokeGet(m_workbook, L"ActiveSheet");
-    if (sheet.vt == VT_EMPTY) WriteLog(label, L"Get Activate WorkSheet failed");
+    sheet.Reset(InvokeGet(m_workbook, L"ActiveSheet"));
+    if (sheet.IsEmpty()) WriteLog(label, L"Get Activate WorkSheet failed");
   }
-  if (!HoldsDispatch(sheet)) {
-    ReleaseVariant(&sheet);
-    return nullptr;
-  }
-  return sheet.pdispVal;
+  return sheet.TakeDispatch().Detach();
 }
 
 void CExcelCom::ActivateConnectedSheet(const wchar_t* label) {
@@ -287,11 +268,11 @@ int CExcelCom::OpenExcelEx(const wchar_t* filePath, const wchar_t* sheetName,
   if (!InitExcelEx() || m_application == nullptr) return FinishConnecting(kLabel, 0);
 
   ClearAllArgs();
-  VARIANT workbooks = Empty();
-  if (!ExlInvoke(m_application, L"Workbooks", &workbooks, DISPATCH_PROPERTYGET, 0) ||
-      !HoldsDispatch(workbooks)) {
+  OwnedVariant workbooks;
+  if (!ExlInvoke(m_application, L"Workbooks", workbooks.Out(), DISPATCH_PROPERTYGET, 0) ||
+      !workbooks.HoldsDispatch()) {
     WriteLog(kLabel, L"Woork books object is not found from application object");
-    ReleaseVariant(&workbooks);
+    workbooks.Reset();
     return FinishConnecting(kLabel, 0);
   }
 
@@ -303,19 +284,18 @@ int CExcelCom::OpenExcelEx(const wchar_t* filePath, const wchar_t* sheetName,
   }
   ClearAllArgs();
   AddArgumentOLEString(L"Filename", 0, filePath);
-  VARIANT workbook = Empty();
-  if (!ExlInvoke(workbooks.pdispVal, L"Open", &workbook, DISPATCH_PROPERTYGET,
+  OwnedVariant workbook;
+  if (!ExlInvoke(workbooks.Dispatch(), L"Open", workbook.Out(), DISPATCH_PROPERTYGET,
                  kClearArgumentsAfterCall)) {
     WriteLog(kLabel, L"Error in Open Workbook");
   }
-  if (HoldsDispatch(workbook)) {
-    m_workbook = workbook.pdispVal;  // the reference moves into the session
-    workbook = Empty();
+  if (workbook.HoldsDispatch()) {
+    m_workbook = workbook.TakeDispatch().Detach();  // the reference moves into the session
     m_worksheet = LookUpSheet(L"Worksheets", sheetName, kLabel);
   }
-  ReleaseVariant(&workbook);
+  workbook.Reset();
   ActivateConnectedSheet(kLabel);
-  ReleaseVariant(&workbooks);
+  workbooks.Reset();
 
   int result = 0;
   if (m_workbook != nullptr && m_worksheet != nullptr) {

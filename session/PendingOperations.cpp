@@ -2,8 +2,8 @@
 // whose error message names the operation, and logs under its own label, so a
 // host that sends such a command gets a clear reply instead of a crash.
 // Remove an operation's stub here when its real implementation lands.
-#include "boundary/Log.h"
 #include "session/CExcelCom.h"
+#include "support/Log.h"
 
 int CExcelCom::AnswerNotAvailable(const wchar_t* operation, const wchar_t* message) {
   WriteLog(operation, message);

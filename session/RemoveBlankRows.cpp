@@ -5,13 +5,10 @@
 #include <algorithm>
 #include <string>
 
-#include "boundary/Log.h"
 #include "bridge/CellAddressText.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
+#include "support/Log.h"
 
 namespace {
 const wchar_t* OrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
@@ -23,22 +20,19 @@ LONG CExcelCom::GetRemoveBlankRowIndex(int specificRowOption, LONG rowNumber, co
   // An address whose cell or row cannot be read gives row 0, which the
   // caller refuses like any row outside the sheet.
   LONG row = 0, column = 0;
-  VARIANT cell = GetSpecifiedCellDispatcher(OrEmpty(cellAddress));
-  if (HoldsDispatch(cell)) {
-    VARIANT address = GetReferenceAddressFromDispatch(cell.pdispVal);
-    if (address.vt == VT_BSTR) GetRowColIndexFromReferenceAddress(address.bstrVal, row, column);
-    ReleaseVariant(&address);
+  OwnedVariant cell(GetSpecifiedCellDispatcher(OrEmpty(cellAddress)));
+  if (cell.HoldsDispatch()) {
+    OwnedVariant address(GetReferenceAddressFromDispatch(cell.Dispatch()));
+    if (address.Type() == VT_BSTR) GetRowColIndexFromReferenceAddress(address.Get().bstrVal, row, column);
   }
-  ReleaseVariant(&cell);
   return row;
 }
 
 int CExcelCom::StartRemovingBlankRowsOutsideOfRange(LONG firstRow, LONG stopRow) {
   int deleted = 0;
   for (LONG k = firstRow; k < stopRow; ++k) {
-    VARIANT row = GetRangeSpecificRowsDispatcher(m_worksheet, firstRow);
-    if (HoldsDispatch(row) && DeleteDispatchRow(row.pdispVal)) deleted = 1;
-    ReleaseVariant(&row);
+    OwnedVariant row(GetRangeSpecificRowsDispatcher(m_worksheet, firstRow));
+    if (row.HoldsDispatch() && DeleteDispatchRow(row.Dispatch())) deleted = 1;
   }
   return deleted;
 }
@@ -47,11 +41,12 @@ int CExcelCom::StartRemovingBlankRows(IDispatch* usedRange, LONG firstUsedRow, L
                                       LONG endRow, LONG usedColumnCount) {
   static const wchar_t kLabel[] = L"StartRemovingBlankRowsEx";
   WriteLog(kLabel, L"Start");
-  VARIANT values = Empty();
-  if (!GetRangeSafeArrayValue(usedRange, &values)) {
+  OwnedVariant owned;
+  if (!GetRangeSafeArrayValue(usedRange, owned.Out())) {
     WriteLog(kLabel, L"Error in Get Safe Array Value property");
     return 0;
   }
+  const VARIANT& values = owned.Get();
   LONG rows = 0, columns = 0;
   bool isArray = false;
   if ((values.vt & VT_ARRAY) != 0 && values.parray != nullptr && SafeArrayGetDim(values.parray) == 2) {
@@ -65,7 +60,6 @@ int CExcelCom::StartRemovingBlankRows(IDispatch* usedRange, LONG firstUsedRow, L
     rows = columns = 1;  // a one-cell used range: its value stands for a 1 x 1 array
   } else {
     WriteLog(kLabel, L"Safe Array data is empty");
-    ReleaseVariant(&values);
     return 0;
   }
   LONG counter = firstUsedRow;
@@ -76,11 +70,9 @@ int CExcelCom::StartRemovingBlankRows(IDispatch* usedRange, LONG firstUsedRow, L
     if (isArray) {
       for (LONG j = 1; j <= columns && blank; ++j) {
         LONG indices[2] = {i, j};
-        VARIANT element;
-        VariantInit(&element);
-        if (SUCCEEDED(SafeArrayGetElement(values.parray, indices, &element))) {
-          blank = element.vt == VT_EMPTY;
-          VariantClear(&element);
+        OwnedVariant element;
+        if (SUCCEEDED(SafeArrayGetElement(values.parray, indices, element.Out()))) {
+          blank = element.IsEmpty();
         } else {
           blank = false;
         }
@@ -96,7 +88,6 @@ int CExcelCom::StartRemovingBlankRows(IDispatch* usedRange, LONG firstUsedRow, L
       ++counter;
     }
   }
-  ReleaseVariant(&values);
   if (IsLogEnabled()) WriteLog(kLabel, L"total removed blank row = " + std::to_wstring(removed));
   return 1;
 }
@@ -161,18 +152,16 @@ int CExcelCom::RemoveBlankRows(int beginningRowOption, int beginningSpecificRowO
     WriteLog(kLabel, L"Swapping start row index and end row index");
     std::swap(startRow, endRow);
   }
-  VARIANT usedRange = GetWorkSheetUsedRangeDispatcher();
-  if (!HoldsDispatch(usedRange)) {
+  OwnedVariant usedRange(GetWorkSheetUsedRangeDispatcher());
+  if (!usedRange.HoldsDispatch()) {
     WriteLog(kLabel, L"There is no used range data After remove blank rows");
-    ReleaseVariant(&usedRange);
     AddErrorCodeToResponse(L"EXCEL_QUV_RMV_BLK_ROW_103");
     BuildResponseFromStatus(0);
     AddErrorParamater(L"Range", L"A1", (GetColumnName(lastColumn) + std::to_wstring(lastRow)).c_str());
     return 0;
   }
   const int result =
-      StartRemovingBlankRows(usedRange.pdispVal, firstRow, lastRow, startRow, endRow, lastColumn - firstColumn + 1);
-  ReleaseVariant(&usedRange);
+      StartRemovingBlankRows(usedRange.Dispatch(), firstRow, lastRow, startRow, endRow, lastColumn - firstColumn + 1);
   BuildResponseFromStatus(result);
   WriteLog(kLabel, L"End");
   return result;

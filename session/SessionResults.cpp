@@ -2,9 +2,9 @@
 #include <cwchar>
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
 #include "session/CExcelCom.h"
+#include "support/Log.h"
+#include "support/TextConversion.h"
 
 namespace {
 
@@ -38,6 +38,12 @@ void CExcelCom::BuildResponseFromStatus(int status) {
   result->set_errormessage(ConvertWStringTostring(m_errorMessage));
   result->set_errorcode(ConvertWStringTostring(m_errorCode));
   m_response.set_commandresponsetype(excel::CommandResponse::GENERIC);
+}
+
+excel::TableResponse* CExcelCom::BuildTableResponse() {
+  BuildResponseFromStatus(1);
+  m_response.set_commandresponsetype(excel::CommandResponse::TABLE_RESPONSE);
+  return m_response.mutable_tableresponse();
 }
 
 void CExcelCom::AddErrorCodeToResponse(const wchar_t* code) { StoreErrorText(m_errorCode, code); }

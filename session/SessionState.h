@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "bridge/OwnedInterface.h"
 #include "platform/windows_api.h"
 
 // A pending find and the position its paged results have reached
@@ -14,8 +15,8 @@
 // resets it (releasing both interfaces) when a search completes or fails,
 // when a new search replaces it, and when the session is destroyed.
 struct FindState {
-  IDispatch* searchRange = nullptr;  // the block; no pending search when null
-  IDispatch* afterCell = nullptr;    // the last cell found; the next search starts after it
+  OwnedDispatch searchRange;  // the block; no pending search when null
+  OwnedDispatch afterCell;    // the last cell found; the next search starts after it
   std::wstring findText;
   int lookIn = -4163;
   int lookAt = 1;
@@ -27,16 +28,10 @@ struct FindState {
   std::wstring wrapAddress;   // the first address the collecting searches found
   long rowCount = 0;          // rows the collecting searches appended so far
 
-  FindState() = default;
-  FindState(const FindState&) = delete;
-  FindState& operator=(const FindState&) = delete;
-  ~FindState() { Reset(); }
-
   // Releases both interfaces and restores the defaults.
   void Reset() {
-    if (searchRange != nullptr) searchRange->Release();
-    if (afterCell != nullptr) afterCell->Release();
-    searchRange = afterCell = nullptr;
+    searchRange.Reset();
+    afterCell.Reset();
     findText.clear();
     lookIn = -4163;
     lookAt = 1;

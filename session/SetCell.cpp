@@ -4,12 +4,9 @@
 // worksheet row 1 is written.
 #include <string>
 
-#include "boundary/Log.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
+#include "support/Log.h"
 
 int CExcelCom::isRangeContainsInHeader(IDispatch* range) {
   static const wchar_t kLabel[] = L"isRangeContainsInHeader";
@@ -18,18 +15,17 @@ int CExcelCom::isRangeContainsInHeader(IDispatch* range) {
   ClearAllArgs();
   AddArgumentInt2(nullptr, 0, 1);
   AddArgumentInt2(nullptr, 0, 1);
-  VARIANT topLeft = Empty();
+  OwnedVariant topLeft;
   LONG row = 0, column = 0;
-  if (ExlInvoke(range, L"Cells", &topLeft, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall) &&
-      HoldsDispatch(topLeft)) {
-    VARIANT address = GetReferenceAddressFromDispatch(topLeft.pdispVal);
-    if (address.vt == VT_BSTR) {
-      WriteLog(L"isRangeContainsInHeader: Found cell Address", session_variants::TextOf(address));
-      GetRowColIndexFromReferenceAddress(address.bstrVal, row, column);
+  if (ExlInvoke(range, L"Cells", topLeft.Out(), DISPATCH_PROPERTYGET, kClearArgumentsAfterCall) &&
+      topLeft.HoldsDispatch()) {
+    OwnedVariant address(GetReferenceAddressFromDispatch(topLeft.Dispatch()));
+    if (address.Type() == VT_BSTR) {
+      WriteLog(L"isRangeContainsInHeader: Found cell Address", address.Text());
+      GetRowColIndexFromReferenceAddress(address.Get().bstrVal, row, column);
     }
-    ReleaseVariant(&address);
   }
-  ReleaseVariant(&topLeft);
+  topLeft.Reset();
   WriteLog(kLabel, L"End");
   return row == 1 ? 1 : 0;
 }
@@ -48,13 +44,12 @@ int CExcelCom::SetDispatcherCellValue(IDispatch* target, const wchar_t* value) {
   }
   ClearAllArgs();
   AddArgumentOLEString(nullptr, 0, value != nullptr ? value : L"");
-  VARIANT result = Empty();
-  if (!ExlInvoke(target, L"Value", &result, DISPATCH_PROPERTYPUT, kClearArgumentsAfterCall)) {
+  // A put answers no result.
+  if (!ExlInvoke(target, L"Value", nullptr, DISPATCH_PROPERTYPUT, kClearArgumentsAfterCall)) {
     WriteLog(kLabel, L"Failed to Set Value");
     return 0;
   }
   WriteLog(kLabel, L"Success");
-  ReleaseVariant(&result);
   return 1;
 }
 
@@ -66,23 +61,23 @@ int CExcelCom::SetCellValue(int setCellOption, const wchar_t* cellFrom, const wc
                          L" From Cell = " + (cellFrom != nullptr ? cellFrom : L"") +
                          L" To Cell = " + (cellTo != nullptr ? cellTo : L"") + L" ");
   }
-  VARIANT target = Empty();
+  OwnedVariant target;
   int result = 0;
   if (setCellOption == 0) {
-    target = GetActiveCellDispatcher();
-    result = SetDispatcherCellValue(HoldsDispatch(target) ? target.pdispVal : nullptr, value);
+    target.Reset(GetActiveCellDispatcher());
+    result = SetDispatcherCellValue(target.Dispatch(), value);
   } else if (setCellOption == 1) {
     ActivateWorkBook();
     if (cellTo == nullptr || *cellTo == L'\0') {
-      target = GetSpecifiedCellDispatcher(cellFrom);
+      target.Reset(GetSpecifiedCellDispatcher(cellFrom));
     } else {
-      target = GetWorkSheetRanges(cellFrom, cellTo);
+      target.Reset(GetWorkSheetRanges(cellFrom, cellTo));
     }
-    IDispatch* range = HoldsDispatch(target) ? target.pdispVal : nullptr;
+    IDispatch* range = target.Dispatch();
     if (range != nullptr) SelectRange(range);
     result = SetDispatcherCellValue(range, value);
   }
-  ReleaseVariant(&target);
+  target.Reset();
   WriteLog(kLabel, L"Preparing result");
   if (result == 0 && m_errorCode[0] == L'\0') AddErrorCodeToResponse(L"EXCEL_QUV_SETCELL_100");
   BuildResponseFromStatus(result);

@@ -5,13 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "boundary/Log.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
-using session_variants::TextOf;
+#include "support/Log.h"
 
 namespace {
 
@@ -71,12 +67,12 @@ int CExcelCom::SwitchToSheet(int option, int index, const wchar_t* name, int has
     AddArgumentOLEString(nullptr, 0, name != nullptr ? name : L"");
   }
 
-  VARIANT sheet = Empty();
+  OwnedVariant sheet;
   if (m_workbook == nullptr ||
-      !ExlInvoke(m_workbook, hasChart == 1 ? L"Sheets" : L"Worksheets", &sheet,
+      !ExlInvoke(m_workbook, hasChart == 1 ? L"Sheets" : L"Worksheets", sheet.Out(),
                  DISPATCH_PROPERTYGET, kClearArgumentsAfterCall)) {
     ClearAllArgs();
-    ReleaseVariant(&sheet);
+    sheet.Reset();
     WriteLog(kLabel, L"Error in getting worksheet object");
     AddErrorMessageToResponse(kUnknownError);
     AddErrorCodeToResponse(L"EXCEL_QUV_GET_SWITCH_SHEET_100");
@@ -87,25 +83,22 @@ int CExcelCom::SwitchToSheet(int option, int index, const wchar_t* name, int has
 
   std::wstring oldName;
   if (m_worksheet != nullptr) {
-    VARIANT nameValue = GetName(m_worksheet);
-    oldName = TextOf(nameValue);
-    ReleaseVariant(&nameValue);
-    m_worksheet->Release();
-    m_worksheet = nullptr;
+    oldName = OwnedVariant(GetName(m_worksheet)).Text();
+    ReleaseMember(m_worksheet);
   }
 
   int result = 0;
-  if (!HoldsDispatch(sheet)) {
-    ReleaseVariant(&sheet);
+  if (!sheet.HoldsDispatch()) {
+    sheet.Reset();
     AddErrorCodeToResponse(option == 1 ? L"EXCEL_QUV_GET_SWITCH_SHEET_101"
                                        : L"EXCEL_QUV_GET_SWITCH_SHEET_102");
   } else {
-    m_worksheet = sheet.pdispVal;  // the reference moves into the session
+    m_worksheet = sheet.TakeDispatch().Detach();  // the reference moves into the session
     m_singleRowCache.Reset();
     if (InvokeMethod(m_worksheet, L"Activate", DISPATCH_PROPERTYGET)) {
-      VARIANT newName = GetName(m_worksheet);
-      if (newName.vt == VT_BSTR) m_currentSheetName = TextOf(newName);
-      ReleaseVariant(&newName);
+      OwnedVariant newName(GetName(m_worksheet));
+      if (newName.Type() == VT_BSTR) m_currentSheetName = newName.Text();
+      newName.Reset();
       if (!SameNameIgnoringCase(oldName, m_currentSheetName)) {
         PrepareColumnTitleMap(m_containHeader != 0);
       }
@@ -137,11 +130,10 @@ int CExcelCom::RunMacro(const wchar_t* macroName, const wchar_t* macroArguments)
     return 0;
   }
 
-  VARIANT value = RunMacroMethod(m_application, macroName != nullptr ? macroName : L"",
-                                 std::move(arguments));
-  const int result = value.vt != VT_EMPTY ? 1 : 0;
+  OwnedVariant value(RunMacroMethod(m_application, macroName != nullptr ? macroName : L"",
+                                   std::move(arguments)));
+  const int result = value.IsEmpty() ? 0 : 1;
   BuildResponseFromStatus(result);
-  ReleaseVariant(&value);
   return result;
 }
 

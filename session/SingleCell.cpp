@@ -4,14 +4,12 @@
 // cell (one step in a direction, or an end of its row or column).
 #include <memory>
 #include <string>
+#include <utility>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
+#include "support/Log.h"
+#include "support/TextConversion.h"
 
 namespace {
 
@@ -36,30 +34,30 @@ int CExcelCom::GetSingleCell(int option, const wchar_t* cellAddress) {
     return 0;
   }
 
-  VARIANT cell = Empty();
+  OwnedVariant cell;
   OwnedText text;
   if (option == 0) {
-    cell = GetActiveCellDispatcher();
-    if (!HoldsDispatch(cell)) {
+    cell = OwnedVariant(GetActiveCellDispatcher());
+    if (!cell.HoldsDispatch()) {
       AddErrorCodeToResponse(kSingleCellError);
       WriteLog(kLabel, L"Unable to find range for the active cell");
     } else {
-      text.reset(GetValuePropertyData(cell.pdispVal));
+      text.reset(GetValuePropertyData(cell.Dispatch()));
       if (!text) {
         AddErrorCodeToResponse(kSingleCellValueError);
         WriteLog(kLabel, L"Unable to find active cell in the current sheet");
       }
     }
   } else if (option == 1) {
-    cell = GetWorkSheetRanges(cellAddress, cellAddress);
-    if (!HoldsDispatch(cell)) {
+    cell = OwnedVariant(GetWorkSheetRanges(cellAddress, cellAddress));
+    if (!cell.HoldsDispatch()) {
       AddErrorCodeToResponse(kSingleCellError);
       WriteLog(kLabel, L"Unable to find range for the specific cell");
     } else {
       // An address naming several cells has no single text: the value read
       // fails with its reason in the error message text, and the command
       // fails instead of answering one of the cells.
-      text.reset(GetValuePropertyData(cell.pdispVal));
+      text.reset(GetValuePropertyData(cell.Dispatch()));
       if (!text) {
         AddErrorCodeToResponse(kSingleCellError);
         WriteLog(kLabel, L"Unable to find specific cell in the current sheet");
@@ -75,15 +73,11 @@ int CExcelCom::GetSingleCell(int option, const wchar_t* cellAddress) {
     return 0;
   }
 
-  ReleaseVariant(&cell);
+  cell.Reset();
   int result = 0;
   if (text) {
-    excel::TableResponse* table = m_response.mutable_tableresponse();
-    table->mutable_tablevariable()->add_rows()->add_columns(ConvertWStringTostring(text.get()));
-    excel::DefaultResponse* status = m_response.mutable_defaultresponse();
-    status->set_status(true);
-    status->set_errormessage(ConvertWStringTostring(m_errorMessage));
-    m_response.set_commandresponsetype(excel::CommandResponse::TABLE_RESPONSE);
+    BuildTableResponse()->mutable_tablevariable()->add_rows()->add_columns(
+        ConvertWStringTostring(text.get()));
     result = 1;
   } else {
     BuildResponseFromStatus(0);
@@ -109,16 +103,16 @@ void CExcelCom::GetRowColumnOffset(int direction, int distance, LONG& rowOffset,
 VARIANT CExcelCom::GetRangeEndDispatcher(IDispatch* activeCell, int activeCellOption) {
   static const wchar_t kLabel[] = L"GetRangeEndDispatcher";
   WriteLog(kLabel, L"Start");
-  if (activeCell == nullptr) return Empty();
-  VARIANT address = GetReferenceAddressFromDispatch(activeCell);
-  if (address.vt != VT_BSTR) {
-    WriteLog(kLabel, L"Empty reference address so return");
-    ReleaseVariant(&address);
-    return Empty();
-  }
+  if (activeCell == nullptr) return EmptyVariant();
   LONG activeRow = 0, activeColumn = 0;
-  GetRowColIndexFromReferenceAddress(address.bstrVal, activeRow, activeColumn);
-  ReleaseVariant(&address);
+  {
+    OwnedVariant address(GetReferenceAddressFromDispatch(activeCell));
+    if (address.Type() != VT_BSTR) {
+      WriteLog(kLabel, L"Empty reference address so return");
+      return EmptyVariant();
+    }
+    GetRowColIndexFromReferenceAddress(address.Get().bstrVal, activeRow, activeColumn);
+  }
 
   LONG firstRow = 1, lastRow = 1, firstColumn = 1, lastColumn = 1;
   GetWorkSheetUsedRangeData(firstRow, lastRow, firstColumn, lastColumn);
@@ -128,7 +122,7 @@ VARIANT CExcelCom::GetRangeEndDispatcher(IDispatch* activeCell, int activeCellOp
     case 5: column = lastColumn; break;
     case 6: row = 1; break;
     case 7: row = lastRow; break;
-    default: return Empty();
+    default: return EmptyVariant();
   }
   WriteLog(kLabel, L"Return cell Dispatcher");
   return GetWorkSheetSpecificCellDispatcher(row, column);
@@ -137,30 +131,22 @@ VARIANT CExcelCom::GetRangeEndDispatcher(IDispatch* activeCell, int activeCellOp
 VARIANT CExcelCom::GetCellDispatcherFromActiveOption(int activeCellOption) {
   static const wchar_t kLabel[] = L"GetCellDispatcherFromActiveOption";
   WriteLog(kLabel, L"Start");
-  VARIANT activeCell = GetActiveCellDispatcher();
-  if (!HoldsDispatch(activeCell)) {
-    ReleaseVariant(&activeCell);
-    return Empty();
-  }
-  VARIANT target = Empty();
+  OwnedVariant activeCell(GetActiveCellDispatcher());
+  if (!activeCell.HoldsDispatch()) return EmptyVariant();
+  OwnedVariant target;
   if (activeCellOption >= 0 && activeCellOption <= 3) {
     WriteLog(kLabel, L"Get Range dispatcher for Left right above and below");
     LONG rowOffset = 0, columnOffset = 0;
     GetRowColumnOffset(activeCellOption, 1, rowOffset, columnOffset);
-    target = GetRangeOffSetDispatcher(activeCell.pdispVal, rowOffset, columnOffset);
-    if (!HoldsDispatch(target)) {
-      // No cell beyond the sheet's edge: the active cell itself is the
-      // target, and its reference moves to the caller.
-      ReleaseVariant(&target);
-      target = activeCell;
-      activeCell = Empty();
-    }
+    target.Reset(GetRangeOffSetDispatcher(activeCell.Dispatch(), rowOffset, columnOffset));
+    // No cell beyond the sheet's edge: the active cell itself is the target.
+    if (!target.HoldsDispatch()) target = std::move(activeCell);
   } else if (activeCellOption >= 4 && activeCellOption <= 7) {
-    target = GetRangeEndDispatcher(activeCell.pdispVal, activeCellOption);
+    target.Reset(GetRangeEndDispatcher(activeCell.Dispatch(), activeCellOption));
   }
-  ReleaseVariant(&activeCell);
+  activeCell.Reset();
   WriteLog(kLabel, L"End");
-  return target;
+  return target.Detach();
 }
 
 int CExcelCom::GoToCell(int cellOption, const wchar_t* cellFrom, const wchar_t* cellTo,
@@ -172,27 +158,27 @@ int CExcelCom::GoToCell(int cellOption, const wchar_t* cellFrom, const wchar_t* 
                          (cellTo != nullptr ? cellTo : L"") + L" active cell option = " +
                          std::to_wstring(activeCellOption));
   }
-  VARIANT target = Empty();
+  OwnedVariant target;
   if (cellOption == 0) {
-    target = GetCellDispatcherFromActiveOption(activeCellOption);
+    target.Reset(GetCellDispatcherFromActiveOption(activeCellOption));
   } else if (cellOption == 1) {
     ActivateWorkBook();
     if (cellTo == nullptr || *cellTo == L'\0') {
-      target = GetSpecifiedCellDispatcher(cellFrom);
+      target.Reset(GetSpecifiedCellDispatcher(cellFrom));
     } else {
-      target = GetWorkSheetRanges(cellFrom, cellTo);
+      target.Reset(GetWorkSheetRanges(cellFrom, cellTo));
     }
   }
 
-  if (HoldsDispatch(target)) {
+  if (target.HoldsDispatch()) {
     WriteLog(kLabel, L"Cell for select is found");
-    SelectRange(target.pdispVal);
-    ReleaseVariant(&target);
+    SelectRange(target.Dispatch());
+    target.Reset();
     WriteLog(kLabel, L"End");
     BuildResponseFromStatus(1);
     return 1;
   }
-  ReleaseVariant(&target);
+  target.Reset();
   AddErrorMessageToResponse(L"An unknown error occurred when executing the command");
   AddErrorCodeToResponse(L"EXCEL_QUV_GOTOCELL_100");
   WriteLog(kLabel, L"End");

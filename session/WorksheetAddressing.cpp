@@ -7,33 +7,26 @@
 #include <cwctype>
 #include <string>
 
-#include "boundary/Log.h"
 #include "bridge/CellAddressText.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::FromText;
-using session_variants::HoldsDispatch;
-using session_variants::TextOf;
+#include "support/Log.h"
 
 VARIANT CExcelCom::InvokeGet(IDispatch* target, const wchar_t* member) {
-  VARIANT result = Empty();
-  if (target == nullptr) return result;
+  if (target == nullptr) return EmptyVariant();
   ClearAllArgs();
-  if (!ExlInvoke(target, member, &result, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall)) {
-    return Empty();
+  OwnedVariant result;
+  if (!ExlInvoke(target, member, result.Out(), DISPATCH_PROPERTYGET, kClearArgumentsAfterCall)) {
+    return EmptyVariant();
   }
-  return result;
+  return result.Detach();
 }
 
 int CExcelCom::InvokeMethod(IDispatch* target, const wchar_t* member, WORD kind) {
   if (target == nullptr) return 0;
   ClearAllArgs();
-  VARIANT result = Empty();
-  const int succeeded = ExlInvoke(target, member, &result, kind, kClearArgumentsAfterCall);
-  ReleaseVariant(&result);
-  return succeeded;
+  OwnedVariant result;
+  return ExlInvoke(target, member, result.Out(), kind, kClearArgumentsAfterCall);
 }
 
 void CExcelCom::ActivateWorkBook() {
@@ -53,18 +46,16 @@ LONG CExcelCom::GetWorkSheetTotalColumnsCount() {
 
 LONG CExcelCom::CountOfWorksheetCollection(const wchar_t* collection, const wchar_t* label,
                                            const wchar_t* receivedMessage) {
-  VARIANT items = InvokeGet(m_worksheet, collection);
-  if (!HoldsDispatch(items)) return 0;
-  VARIANT count = InvokeGet(items.pdispVal, L"Count");
-  const LONG total = GetCountValue(count);
-  if (count.vt != VT_EMPTY) WriteLog(label, receivedMessage);
-  ReleaseVariant(&count);
-  ReleaseVariant(&items);
+  OwnedVariant items(InvokeGet(m_worksheet, collection));
+  if (!items.HoldsDispatch()) return 0;
+  OwnedVariant count(InvokeGet(items.Dispatch(), L"Count"));
+  const LONG total = GetCountValue(count.Get());
+  if (!count.IsEmpty()) WriteLog(label, receivedMessage);
   return total;
 }
 
 VARIANT CExcelCom::GetWorkSheetAllCellRangeDispatcher() {
-  if (m_worksheet == nullptr) return Empty();
+  if (m_worksheet == nullptr) return EmptyVariant();
   VARIANT cells = InvokeGet(m_worksheet, L"Cells");
   if (cells.vt == VT_EMPTY) WriteLog(L"GetWorkSheetAllCellRangeDispatcher", L"Failed to get Range");
   return cells;
@@ -74,21 +65,22 @@ VARIANT CExcelCom::GetWorkSheetSpecificCellDispatcher(LONG row, LONG column) {
   static const wchar_t kLabel[] = L"GetWorkSheetSpecificCellDispatcher";
   if (m_worksheet == nullptr) {
     WriteLog(kLabel, L"worksheet is null");
-    return Empty();
+    return EmptyVariant();
   }
   ClearAllArgs();
   AddArgumentLong(L"RowIndex", 0, row);
   AddArgumentLong(L"ColumnIndex", 0, column);
-  VARIANT cell = Empty();
-  if (!ExlInvoke(m_worksheet, L"Cells", &cell, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall)) {
+  OwnedVariant cell;
+  if (!ExlInvoke(m_worksheet, L"Cells", cell.Out(), DISPATCH_PROPERTYGET,
+                 kClearArgumentsAfterCall)) {
     WriteLog(kLabel, L"Failed to get Range");
-    return Empty();
+    return EmptyVariant();
   }
-  return cell;
+  return cell.Detach();
 }
 
 VARIANT CExcelCom::GetWorkSheetRanges(const wchar_t* from, const wchar_t* to) {
-  if (m_worksheet == nullptr) return Empty();
+  if (m_worksheet == nullptr) return EmptyVariant();
   // The whole text goes to the application, however long: a cut address
   // could name a different range than the one asked for.
   std::wstring rangeText = from != nullptr ? from : L"";
@@ -101,17 +93,17 @@ VARIANT CExcelCom::GetWorkSheetRanges(const wchar_t* from, const wchar_t* to) {
   // "3" to "5" names whole rows, which only "Rows" accepts; anything else is
   // an A1 block for "Range".
   const bool wholeRows = from != nullptr && *from >= L'0' && *from <= L'9';
-  VARIANT range = Empty();
-  if (!ExlInvoke(m_worksheet, wholeRows ? L"Rows" : L"Range", &range, DISPATCH_PROPERTYGET,
+  OwnedVariant range;
+  if (!ExlInvoke(m_worksheet, wholeRows ? L"Rows" : L"Range", range.Out(), DISPATCH_PROPERTYGET,
                  kClearArgumentsAfterCall)) {
     WriteLog(L"GetWorkSheetRanges", L"Failed to get Range");
-    return Empty();
+    return EmptyVariant();
   }
-  return range;
+  return range.Detach();
 }
 
 VARIANT CExcelCom::GetWorkSheetUsedRangeDispatcher() {
-  if (m_worksheet == nullptr) return Empty();
+  if (m_worksheet == nullptr) return EmptyVariant();
   VARIANT usedRange = InvokeGet(m_worksheet, L"UsedRange");
   if (usedRange.vt == VT_EMPTY) {
     WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"Used range is not found");
@@ -121,38 +113,32 @@ VARIANT CExcelCom::GetWorkSheetUsedRangeDispatcher() {
 
 VARIANT CExcelCom::GetLastCellAddress() {
   static const wchar_t kLabel[] = L"GetLastCellAddress";
-  VARIANT usedRange = InvokeGet(m_worksheet, L"UsedRange");
-  if (!HoldsDispatch(usedRange)) {
-    ReleaseVariant(&usedRange);
-    return Empty();
-  }
-  VARIANT address = Empty();
+  OwnedVariant usedRange(InvokeGet(m_worksheet, L"UsedRange"));
+  if (!usedRange.HoldsDispatch()) return EmptyVariant();
+  OwnedVariant address;
   ClearAllArgs();
   AddArgumentInt2(nullptr, 0, 11);  // xlCellTypeLastCell
-  VARIANT lastCell = Empty();
-  if (ExlInvoke(usedRange.pdispVal, L"SpecialCells", &lastCell, DISPATCH_PROPERTYGET,
+  OwnedVariant lastCell;
+  if (ExlInvoke(usedRange.Dispatch(), L"SpecialCells", lastCell.Out(), DISPATCH_PROPERTYGET,
                 kClearArgumentsAfterCall) &&
-      HoldsDispatch(lastCell)) {
+      lastCell.HoldsDispatch()) {
     WriteLog(kLabel, L"Found special cell address.");
-    address = InvokeGet(lastCell.pdispVal, L"Address");
-    if (address.vt == VT_EMPTY) WriteLog(kLabel, L"Failed to Get Address - EXCEL_MEMBER_SPECIAL_CELLS");
+    address.Reset(InvokeGet(lastCell.Dispatch(), L"Address"));
+    if (address.IsEmpty()) WriteLog(kLabel, L"Failed to Get Address - EXCEL_MEMBER_SPECIAL_CELLS");
   } else {
-    VARIANT usedAddress = InvokeGet(usedRange.pdispVal, L"Address");
-    if (usedAddress.vt == VT_EMPTY) {
+    OwnedVariant usedAddress(InvokeGet(usedRange.Dispatch(), L"Address"));
+    if (usedAddress.IsEmpty()) {
       WriteLog(kLabel, L"Failed to Get Address - EXCEL_MEMBER_ADDRESS");
     } else {
       // The bottom-right corner of "$B$2:$F$30", or of "$3:$7" / "$B:$D".
-      std::wstring corner = TextOf(usedAddress);
+      std::wstring corner = usedAddress.Text();
       const size_t colon = corner.find(L':');
       if (colon != std::wstring::npos) corner.erase(0, colon + 1);
-      address = ExtractRange(usedRange.pdispVal, corner);
+      address.Reset(ExtractRange(usedRange.Dispatch(), corner));
     }
-    ReleaseVariant(&usedAddress);
   }
   WriteLog(kLabel, L"End");
-  ReleaseVariant(&lastCell);
-  ReleaseVariant(&usedRange);
-  return address;
+  return address.Detach();
 }
 
 VARIANT CExcelCom::ExtractRange(IDispatch* usedRange, std::wstring address) {
@@ -166,55 +152,44 @@ VARIANT CExcelCom::ExtractRange(IDispatch* usedRange, std::wstring address) {
       onlyRowText = false;
     }
   }
-  if (address.empty() || dollars >= 2) return FromText(address);
+  if (address.empty() || dollars >= 2) return OwnedVariant::FromText(address).Detach();
 
-  if (!onlyRowText) {
-    // A column such as "$D": complete it with the used range's last row.
-    VARIANT rows = InvokeGet(usedRange, L"Rows");
-    VARIANT count = HoldsDispatch(rows) ? InvokeGet(rows.pdispVal, L"Count") : Empty();
-    ReleaseVariant(&rows);
-    if (count.vt == VT_EMPTY) return FromText(std::wstring());
-    WriteLog(kLabel, L"Received total used Rows");
-    const LONG total = GetCountValue(count);
-    ReleaseVariant(&count);
-    return FromText(address + L"$" + std::to_wstring(total));
+  // A column such as "$D" is completed with the used range's last row, a row
+  // such as "$20" with its last column.
+  OwnedVariant count;
+  {
+    OwnedVariant lines(InvokeGet(usedRange, onlyRowText ? L"Columns" : L"Rows"));
+    if (lines.HoldsDispatch()) count.Reset(InvokeGet(lines.Dispatch(), L"Count"));
   }
-  // A row such as "$20": complete it with the used range's last column.
-  VARIANT columns = InvokeGet(usedRange, L"Columns");
-  VARIANT count = HoldsDispatch(columns) ? InvokeGet(columns.pdispVal, L"Count") : Empty();
-  ReleaseVariant(&columns);
-  if (count.vt == VT_EMPTY) return FromText(std::wstring());
-  WriteLog(kLabel, L"Received total used Columns");
-  const LONG total = GetCountValue(count);
-  ReleaseVariant(&count);
-  return FromText(L"$" + GetColumnName(total) + address);
+  if (count.IsEmpty()) return OwnedVariant::FromText(std::wstring()).Detach();
+  WriteLog(kLabel, onlyRowText ? L"Received total used Columns" : L"Received total used Rows");
+  const LONG total = GetCountValue(count.Get());
+  const std::wstring corner = onlyRowText ? L"$" + GetColumnName(total) + address
+                                          : address + L"$" + std::to_wstring(total);
+  return OwnedVariant::FromText(corner).Detach();
 }
 
 VARIANT CExcelCom::GetSpecifiedCellDispatcher(const wchar_t* address) {
   static const wchar_t kLabel[] = L"GetSpecifiedCellDispatcher";
   if (m_worksheet == nullptr) {
     WriteLog(kLabel, L"worksheet object is null");
-    return Empty();
+    return EmptyVariant();
   }
   ClearAllArgs();
   AddArgumentOLEString(nullptr, 0, address != nullptr ? address : L"");
-  VARIANT range = Empty();
-  if (!ExlInvoke(m_worksheet, L"Range", &range, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall)) {
-    return Empty();
+  OwnedVariant range;
+  if (!ExlInvoke(m_worksheet, L"Range", range.Out(), DISPATCH_PROPERTYGET,
+                 kClearArgumentsAfterCall)) {
+    return EmptyVariant();
   }
   WriteLog(kLabel, L"Success");
-  return range;
+  return range.Detach();
 }
 
 VARIANT CExcelCom::GetSpecifiedCellAddress(const wchar_t* address) {
-  VARIANT range = GetSpecifiedCellDispatcher(address);
-  if (!HoldsDispatch(range)) {
-    ReleaseVariant(&range);
-    return Empty();
-  }
-  VARIANT result = GetAddressFromDispatch(range.pdispVal, 1);
-  ReleaseVariant(&range);
-  return result;
+  OwnedVariant range(GetSpecifiedCellDispatcher(address));
+  if (!range.HoldsDispatch()) return EmptyVariant();
+  return GetAddressFromDispatch(range.Dispatch(), 1);
 }
 
 wchar_t* CExcelCom::GetCellValueByRowCol(LONG row, LONG column) {
@@ -223,67 +198,63 @@ wchar_t* CExcelCom::GetCellValueByRowCol(LONG row, LONG column) {
   ClearAllArgs();
   AddArgumentLong(nullptr, 0, column);  // positional arguments go in reverse order
   AddArgumentLong(nullptr, 0, row);
-  VARIANT cell = Empty();
-  if (!ExlInvoke(m_worksheet, L"Cells", &cell, DISPATCH_PROPERTYGET, kClearArgumentsAfterCall) ||
-      !HoldsDispatch(cell)) {
-    ReleaseVariant(&cell);
-    return nullptr;
+  OwnedVariant value;
+  {
+    OwnedVariant cell;
+    if (!ExlInvoke(m_worksheet, L"Cells", cell.Out(), DISPATCH_PROPERTYGET,
+                   kClearArgumentsAfterCall) ||
+        !cell.HoldsDispatch()) {
+      return nullptr;
+    }
+    ClearAllArgs();
+    if (!ExlInvoke(cell.Dispatch(), L"Value", value.Out(), DISPATCH_PROPERTYGET, 0)) return nullptr;
   }
-  ClearAllArgs();
-  VARIANT value = Empty();
-  const int read = ExlInvoke(cell.pdispVal, L"Value", &value, DISPATCH_PROPERTYGET, 0);
-  ReleaseVariant(&cell);
-  if (!read) return nullptr;
   WriteLog(kLabel, L"Invoke value successs");
 
-  wchar_t* text = nullptr;
-  if (value.vt != VT_ERROR && value.llVal != 0) {
-    VARIANT converted = Empty();
-    if (SUCCEEDED(VariantChangeType(&converted, &value, 0, VT_BSTR))) {
-      text = session_variants::NewTextArray(TextOf(converted));
+  if (value.Type() != VT_ERROR && value.Get().llVal != 0) {
+    OwnedVariant converted;
+    if (SUCCEEDED(VariantChangeType(converted.Out(), &value.Get(), 0, VT_BSTR))) {
+      wchar_t* text = NewTextArray(converted.Text());
       WriteLog(kLabel, L"Found Data Value Data");
+      return text;
     }
-    ReleaseVariant(&converted);
-  } else if (value.vt == VT_EMPTY) {
-    text = session_variants::NewTextArray(std::wstring());
+  } else if (value.IsEmpty()) {
+    return NewTextArray(std::wstring());
   }
-  ReleaseVariant(&value);
-  return text;
+  return nullptr;
 }
 
 wchar_t* CExcelCom::GetActiveCellStringValue() {
   static const wchar_t kLabel[] = L"GetActiveCellStringValue";
   if (m_application == nullptr) return nullptr;
   ActivateWorkBook();
-  VARIANT cell = InvokeGet(m_application, L"ActiveCell");
-  if (!HoldsDispatch(cell)) {
-    ReleaseVariant(&cell);
-    return nullptr;
+  OwnedVariant value;
+  {
+    OwnedVariant cell(InvokeGet(m_application, L"ActiveCell"));
+    if (!cell.HoldsDispatch()) return nullptr;
+    ClearAllArgs();
+    if (!ExlInvoke(cell.Dispatch(), L"Value", value.Out(), DISPATCH_PROPERTYGET, 0)) return nullptr;
   }
-  ClearAllArgs();
-  VARIANT value = Empty();
-  const int read = ExlInvoke(cell.pdispVal, L"Value", &value, DISPATCH_PROPERTYGET, 0);
-  ReleaseVariant(&cell);
-  if (!read) return nullptr;
 
   std::wstring text;
-  if (value.vt == VT_ERROR) {
+  if (value.Type() == VT_ERROR) {
     WriteLog(kLabel, L"Error in Retrive value so appending to NULL WCHAR");
-  } else if (value.vt == VT_BOOL) {
-    text = value.boolVal == VARIANT_TRUE ? L"TRUE" : L"FALSE";
+  } else if (value.Type() == VT_BOOL) {
+    text = value.Get().boolVal == VARIANT_TRUE ? L"TRUE" : L"FALSE";
   } else {
-    VARIANT converted = Empty();
-    if (SUCCEEDED(VariantChangeType(&converted, &value, 0, VT_BSTR))) text = TextOf(converted);
-    ReleaseVariant(&converted);
+    OwnedVariant converted;
+    if (SUCCEEDED(VariantChangeType(converted.Out(), &value.Get(), 0, VT_BSTR))) {
+      text = converted.Text();
+    }
   }
-  ReleaseVariant(&value);
+  value.Reset();
   if (text.empty()) return nullptr;
   WriteLog(kLabel, L"Found Data");
-  return session_variants::NewTextArray(text);
+  return NewTextArray(text);
 }
 
 VARIANT CExcelCom::GetActiveCellDispatcher() {
-  if (m_application == nullptr) return Empty();
+  if (m_application == nullptr) return EmptyVariant();
   ActivateWorkBook();
   VARIANT cell = InvokeGet(m_application, L"ActiveCell");
   if (cell.vt != VT_EMPTY) WriteLog(L"GetActiveCellDispatcher", L"Success");
@@ -291,14 +262,9 @@ VARIANT CExcelCom::GetActiveCellDispatcher() {
 }
 
 VARIANT CExcelCom::GetActiveCellAddress() {
-  VARIANT cell = GetActiveCellDispatcher();
-  if (!HoldsDispatch(cell)) {
-    ReleaseVariant(&cell);
-    return Empty();
-  }
-  VARIANT address = GetAddressFromDispatch(cell.pdispVal, 1);
-  ReleaseVariant(&cell);
-  return address;
+  OwnedVariant cell(GetActiveCellDispatcher());
+  if (!cell.HoldsDispatch()) return EmptyVariant();
+  return GetAddressFromDispatch(cell.Dispatch(), 1);
 }
 
 VARIANT CExcelCom::GetCellAddressFromOption(int option, const wchar_t* address) {
@@ -307,7 +273,7 @@ VARIANT CExcelCom::GetCellAddressFromOption(int option, const wchar_t* address) 
     case 1: return GetLastCellAddress();
     case 2: return GetActiveCellAddress();
     case 3: return GetSpecifiedCellAddress(address);
-    default: return Empty();
+    default: return EmptyVariant();
   }
 }
 
@@ -315,7 +281,7 @@ VARIANT CExcelCom::GetCellOptionDispatcher(int option, const wchar_t* address) {
   switch (option) {
     case 0: return GetActiveCellDispatcher();
     case 1: return GetSpecifiedCellDispatcher(address);
-    default: return Empty();
+    default: return EmptyVariant();
   }
 }
 
@@ -323,20 +289,19 @@ int CExcelCom::GetWorkSheetUsedRangeData(LONG& startRow, LONG& endRow, LONG& sta
                                          LONG& endColumn) {
   startRow = endRow = startColumn = endColumn = 1;
   WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"Start");
-  VARIANT usedRange = GetWorkSheetUsedRangeDispatcher();
+  OwnedVariant usedRange(GetWorkSheetUsedRangeDispatcher());
   WriteLog(L"GetWorkSheetUsedRangeDispatcher", L"End");
-  if (!HoldsDispatch(usedRange)) {
-    ReleaseVariant(&usedRange);
-    return 0;
+  if (!usedRange.HoldsDispatch()) return 0;
+  OwnedVariant firstCell(GetRangeFirstItemPosition(usedRange.Dispatch()));
+  OwnedVariant lastAddress(GetRangeLastItemPositionEx(usedRange.Dispatch()));
+  OwnedVariant firstAddress;
+  if (firstCell.HoldsDispatch()) {
+    firstAddress.Reset(GetReferenceAddressFromDispatch(firstCell.Dispatch()));
   }
-  VARIANT firstCell = GetRangeFirstItemPosition(usedRange.pdispVal);
-  VARIANT lastAddress = GetRangeLastItemPositionEx(usedRange.pdispVal);
-  VARIANT firstAddress = HoldsDispatch(firstCell) ? GetReferenceAddressFromDispatch(firstCell.pdispVal)
-                                                  : Empty();
   int found = 0;
-  if (firstAddress.vt == VT_BSTR && lastAddress.vt == VT_BSTR) {
-    const std::wstring first = TextOf(firstAddress);
-    const std::wstring last = TextOf(lastAddress);
+  if (firstAddress.Type() == VT_BSTR && lastAddress.Type() == VT_BSTR) {
+    const std::wstring first = firstAddress.Text();
+    const std::wstring last = lastAddress.Text();
     WriteLog(L"GetWorkSheetUsedRangeData-StartAddress", first);
     WriteLog(L"GetWorkSheetUsedRangeData-EndAddress", last);
     GetRowColIndexFromReferenceAddress(first.c_str(), startRow, startColumn);
@@ -345,9 +310,5 @@ int CExcelCom::GetWorkSheetUsedRangeData(LONG& startRow, LONG& endRow, LONG& sta
   } else {
     WriteLog(L"GetWorkSheetUsedRangeData", L"Error in retrive address");
   }
-  ReleaseVariant(&firstAddress);
-  ReleaseVariant(&lastAddress);
-  ReleaseVariant(&firstCell);
-  ReleaseVariant(&usedRange);
   return found;
 }

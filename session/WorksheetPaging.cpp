@@ -8,18 +8,14 @@
 // texts) reached kPageCharacterLimit, so a single row wider than the cell
 // limit is delivered whole. Once the last row has been delivered the
 // snapshot is released.
-#include <cmath>
 #include <cstdint>
 #include <string>
 
-#include "boundary/Log.h"
-#include "boundary/TextConversion.h"
 #include "bridge/CellAddressText.h"
+#include "bridge/OwnedVariant.h"
 #include "session/CExcelCom.h"
-#include "session/SessionVariants.h"
-
-using session_variants::Empty;
-using session_variants::HoldsDispatch;
+#include "support/Log.h"
+#include "support/TextConversion.h"
 
 namespace {
 
@@ -60,39 +56,6 @@ bool IsValueTable(const VARIANT& snapshot) {
 }
 
 }  // namespace
-
-void CExcelCom::CellTextOf(const VARIANT& value, std::wstring& text) {
-  text.clear();
-  switch (value.vt) {
-    case VT_ERROR:
-      return;
-    case VT_R8:
-      // A whole number below 1E+15 reads as its digits under the number
-      // rule (its OLE text has no point); that text is made directly.
-      if (value.dblVal == std::trunc(value.dblVal) && std::fabs(value.dblVal) < 1e15) {
-        text = std::to_wstring(static_cast<long long>(value.dblVal));
-      } else {
-        ExtractValueProperty(value, text);
-      }
-      return;
-    case VT_BSTR:
-      if (value.bstrVal != nullptr) text.assign(value.bstrVal, SysStringLen(value.bstrVal));
-      return;
-    case VT_BOOL:
-      text = value.boolVal == VARIANT_TRUE ? L"TRUE" : L"FALSE";
-      return;
-    case VT_EMPTY:
-      return;
-    default: {
-      VARIANT converted = Empty();
-      if (SUCCEEDED(VariantChangeType(&converted, &value, 0, VT_BSTR))) {
-        text = session_variants::TextOf(converted);
-      }
-      VariantClear(&converted);
-      return;
-    }
-  }
-}
 
 int CExcelCom::LoadPagingSnapshot(IDispatch* range) {
   m_pagingState.Release();
@@ -148,31 +111,30 @@ int CExcelCom::GetWorkSheetData(int sheetOption, const wchar_t* sheetName) {
   const std::wstring firstCorner = GetColumnName(firstColumn) + std::to_wstring(firstRow);
   const std::wstring lastCorner = GetColumnName(lastColumn) + std::to_wstring(lastRow);
 
-  VARIANT range = GetWorkSheetRanges(firstCorner.c_str(), lastCorner.c_str());
   bool loaded = false;
-  if (HoldsDispatch(range)) loaded = LoadPagingSnapshot(range.pdispVal) != 0;
-  ReleaseVariant(&range);
+  {
+    OwnedVariant range(GetWorkSheetRanges(firstCorner.c_str(), lastCorner.c_str()));
+    if (range.HoldsDispatch()) loaded = LoadPagingSnapshot(range.Dispatch()) != 0;
+  }
 
   if (loaded && firstCorner == lastCorner) {
     // A one-cell used range answers its text as one row, in a status
     // response, and leaves nothing to page.
     m_pagingState.Release();
-    VARIANT cell = GetSpecifiedCellDispatcher(firstCorner.c_str());
-    if (!HoldsDispatch(cell)) {
-      ReleaseVariant(&cell);
+    OwnedVariant cell(GetSpecifiedCellDispatcher(firstCorner.c_str()));
+    if (!cell.HoldsDispatch()) {
       AddErrorCodeToResponse(L"EXCEL_QUV_SHEET_AS_TABLE_100");
       WriteLog(kLabel, L"Error in read Single cell data");
       BuildResponseFromStatus(0);
       return 0;
     }
     BuildResponseFromStatus(1);
-    wchar_t* text = GetValuePropertyData(cell.pdispVal);
+    wchar_t* text = GetValuePropertyData(cell.Dispatch());
     excel::TableResponse* table = m_response.mutable_tableresponse();
     table->set_morerecordsavailable(false);
     table->mutable_tablevariable()->add_rows()->add_columns(
         ConvertWStringTostring(text != nullptr ? text : L""));
     delete[] text;
-    ReleaseVariant(&cell);
     return 1;
   }
   if (loaded && IsValueTable(m_pagingState.snapshot)) return GetWorkSheetMoreData();
@@ -187,8 +149,7 @@ int CExcelCom::GetWorkSheetData(int sheetOption, const wchar_t* sheetName) {
 
 int CExcelCom::GetWorkSheetMoreData() {
   static const wchar_t kLabel[] = L"GetWorkSheetMoreData";
-  BuildResponseFromStatus(1);
-  excel::TableResponse* table = m_response.mutable_tableresponse();
+  excel::TableResponse* table = BuildTableResponse();
   PagingState& paging = m_pagingState;
   const int pageStart = paging.rowCursor;
   int cells = 0;
@@ -240,11 +201,6 @@ int CExcelCom::GetWorkSheetMoreData() {
     WriteLog(kLabel, L"Data is completed");
     paging.Release();
   }
-  excel::DefaultResponse* status = m_response.mutable_defaultresponse();
-  status->set_status(true);
-  status->set_errormessage(ConvertWStringTostring(m_errorMessage));
   table->set_morerecordsavailable(more);
-  status->set_errorcode(ConvertWStringTostring(m_errorCode));
-  m_response.set_commandresponsetype(excel::CommandResponse::TABLE_RESPONSE);
   return 1;
 }

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "boundary/Exports.h"
-#include "boundary/TextConversion.h"
+#include "support/TextConversion.h"
 
 namespace {
 

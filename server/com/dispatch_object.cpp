@@ -1,8 +1,9 @@
 #include "server/com/dispatch_object.h"
 
-#include <cwctype>
 #include <deque>
 #include <new>
+
+#include "server/engine/case_fold.h"
 
 namespace sheetwright::server {
 
@@ -14,7 +15,7 @@ std::atomic<HRESULT> g_busyResult{RPC_E_CALL_REJECTED};
 bool NamesEqual(const wchar_t* a, const wchar_t* b) {
   if (!a || !b) return false;
   for (; *a && *b; ++a, ++b)
-    if (std::towlower(*a) != std::towlower(*b)) return false;
+    if (engine::FoldCase(*a) != engine::FoldCase(*b)) return false;
   return *a == *b;
 }
 

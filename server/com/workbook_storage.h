@@ -4,16 +4,14 @@
 
 #include <string>
 
-#include "platform/windows_api.h"
 #include "server/engine/workbook.h"
+#include "server/files/workbook_files.h"
 
 namespace sheetwright::server {
 
-struct StorageResult {
-  HRESULT hr = S_OK;
-  std::wstring description;
-  bool ok() const { return SUCCEEDED(hr); }
-};
+// The file layer's status: an HRESULT and the description the object model
+// raises with it.
+using StorageResult = files::FileStatus;
 
 StorageResult LoadWorkbookFile(const std::wstring& path, engine::Workbook& into);
 StorageResult SaveWorkbookFile(engine::Workbook& workbook);

@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "boundary/Exports.h"
-#include "boundary/LogControl.h"
-#include "tests/boundary/SendHelpers.h"
-#include "tests/boundary/TempFolder.h"
+#include "support/LogControl.h"
+#include "tests/boundary/send_helpers.h"
+#include "tests/boundary/temp_folder.h"
 
 namespace {
 
@@ -89,6 +89,20 @@ TEST_F(LogTest, NewFileStartsWithByteOrderMarkAndTheLoggersOwnLine) {
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0], (LogLine{"InitializeLogger",
                                " Enable Log = 1 Logger path = " + folder.Path().string()}));
+}
+
+TEST_F(LogTest, FolderWithNonAsciiNameHoldsTheLog) {
+  // "Grüße 😀": two-byte and four-byte UTF-8 sequences in the folder name.
+  const std::filesystem::path inner =
+      folder.Path() / std::filesystem::path(u8"Gr\u00FC\u00DFe \U0001F600");
+  std::filesystem::create_directories(inner);
+  CloseLogFile();  // the open file would keep the old folder
+  InitializeLogger(1, (folder.WidePath() + L"/Gr\u00FC\u00DFe \U0001F600").c_str());
+  Send(L"{}");
+  FlushLog();
+  const std::string text = ReadWholeFile(inner / "Norvix.Sheetwright.log");
+  EXPECT_EQ(text.rfind(kByteOrderMark, 0), 0u);
+  EXPECT_NE(text.find("Command data is Received"), std::string::npos) << text;
 }
 
 TEST_F(LogTest, LineIsTimeStampLabelMessageWithTrailingBlank) {

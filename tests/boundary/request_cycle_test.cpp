@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "boundary/Exports.h"
-#include "boundary/TextConversion.h"
-#include "tests/boundary/SendHelpers.h"
+#include "support/TextConversion.h"
+#include "tests/boundary/send_helpers.h"
 
 namespace {
 

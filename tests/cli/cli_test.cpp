@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/boundary/TempFolder.h"
+#include "tests/boundary/temp_folder.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "dispatch/LenientInteger.h"
 #include "dispatch/ParameterCommands.h"
+#include "support/LenientInteger.h"
 
 namespace {
 

@@ -16,6 +16,7 @@ class ResponseProbe : public CExcelCom {
   using CExcelCom::AddErrorMessageToResponse;
   using CExcelCom::AddErrorParamater;
   using CExcelCom::BuildResponseFromStatus;
+  using CExcelCom::BuildTableResponse;
 
   // The reply text as the request cycle prints it.
   std::string Json() {
@@ -113,6 +114,30 @@ TEST(ResponseBuilders, StatusResponsesPrintAsTheHostExpects) {
        [](ResponseProbe& p) {
          p.AddErrorMessageToResponse(L"x");
          p.AddErrorMessageToResponse(nullptr);
+         p.BuildResponseFromStatus(0);
+       },
+       "{\"defaultResponse\":{}}"},
+      {"table response carries the status and both texts",
+       [](ResponseProbe& p) {
+         p.AddErrorMessageToResponse(L"retried");
+         excel::TableResponse* table = p.BuildTableResponse();
+         table->mutable_tablevariable()->add_rows()->add_columns("Pen");
+         table->set_morerecordsavailable(true);
+       },
+       "{\"commandResponseType\":\"TABLE_RESPONSE\",\"defaultResponse\":{\"status\":true,"
+       "\"errorMessage\":\"retried\"},\"tableResponse\":{\"TableVariable\":{\"rows\":"
+       "[{\"columns\":[\"Pen\"]}]},\"moreRecordsAvailable\":true}}"},
+      {"table response replaces earlier parameters",
+       [](ResponseProbe& p) {
+         p.BuildResponseFromStatus(0);
+         p.AddErrorParamater(L"Range", L"A1");
+         p.BuildTableResponse();
+       },
+       "{\"commandResponseType\":\"TABLE_RESPONSE\",\"defaultResponse\":{\"status\":true},"
+       "\"tableResponse\":{}}"},
+      {"status after a table drops the table",
+       [](ResponseProbe& p) {
+         p.BuildTableResponse()->mutable_tablevariable()->add_rows();
          p.BuildResponseFromStatus(0);
        },
        "{\"defaultResponse\":{}}"},

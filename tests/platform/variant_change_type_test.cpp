@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/common/number_text_cases.h"
+
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -44,32 +46,7 @@ std::wstring AsText(const VARIANT& source, USHORT flags = 0) {
 std::wstring Failed(HRESULT hr) { return L"<failed " + std::to_wstring(static_cast<uint32_t>(hr)) + L">"; }
 
 TEST(VariantChangeTypeToText, DoubleUsesFifteenDigitsAndFixedFormWhileItFits) {
-  struct Case {
-    double value;
-    const wchar_t* text;
-  } const kCases[] = {
-      {0.5, L"0.5"},
-      {0.56789, L"0.56789"},
-      {5.6789e-6, L"0.0000056789"},
-      {5.6789e-11, L"0.000000000056789"},
-      {5.6789e-12, L"5.6789E-12"},
-      {1.2e-6, L"0.0000012"},
-      {1e-15, L"1E-15"},
-      {1e14, L"100000000000000"},
-      {999999999999999.0, L"999999999999999"},
-      {1e15, L"1E+15"},
-      {1.2e15, L"1.2E+15"},
-      {1.234e16, L"1.234E+16"},
-      {1e20, L"1E+20"},
-      {3.14159265358979323846, L"3.14159265358979"},
-      {12.345678901234567, L"12.3456789012346"},
-      {-1.5, L"-1.5"},
-      {0.0, L"0"},
-      {-0.0, L"0"},
-      {-1e-300 * 1e-300, L"0"},
-      {123456789012345678.0, L"1.23456789012346E+17"},
-  };
-  for (const Case& c : kCases) {
+  for (const NumberTextCase& c : kNumberTextCases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(AsText(MakeR8(c.value)), c.text);
   }

@@ -10,6 +10,7 @@
 #include "server/engine/text_match.h"
 #include "server/engine/typed_input.h"
 #include "server/engine/value_text.h"
+#include "tests/common/number_text_cases.h"
 
 namespace sheetwright::engine {
 
@@ -182,13 +183,10 @@ TEST(TextMatcherTest, WildcardsEscapesAndCase) {
 }
 
 TEST(ValueTextTest, NumbersAndDatesAsTheApplicationShowsThem) {
-  struct Case {
-    double value;
-    const wchar_t* text;
-  } numbers[] = {{0.56789, L"0.56789"}, {5.6789e-6, L"0.0000056789"}, {5.6789e-12, L"5.6789E-12"},
-                 {1e14, L"100000000000000"}, {1e15, L"1E+15"}, {1.234e16, L"1.234E+16"},
-                 {3.14159265358979, L"3.14159265358979"}, {-0.0, L"0"}, {12, L"12"}};
-  for (const Case& c : numbers) EXPECT_EQ(NumberText(c.value), c.text);
+  for (const NumberTextCase& c : kNumberTextCases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(NumberText(c.value), c.text);
+  }
   EXPECT_EQ(DateText(43832), L"1/2/2020");
   EXPECT_EQ(DateText(43832.75), L"1/2/2020 6:00:00 PM");
   EXPECT_EQ(DateText(1), L"1/1/1900");

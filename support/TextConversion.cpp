@@ -1,4 +1,4 @@
-#include "boundary/TextConversion.h"
+#include "support/TextConversion.h"
 
 #include <climits>
 

@@ -13,3 +13,5 @@
 #include <string_view>
 
 int32_t ReadLenientInteger(std::string_view text);
+// The same rule over wide text (an R1C1 address's row or column digits).
+int32_t ReadLenientInteger(std::wstring_view text);

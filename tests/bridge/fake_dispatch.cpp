@@ -1,4 +1,4 @@
-#include "tests/bridge/FakeDispatch.h"
+#include "tests/bridge/fake_dispatch.h"
 
 #include <cstring>
 #include <cwctype>

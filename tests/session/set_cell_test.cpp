@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/session/SessionTestSupport.h"
+#include "tests/session/session_test_support.h"
 
 namespace session_test {
 namespace {

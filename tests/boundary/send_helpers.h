@@ -5,7 +5,7 @@
 #include <string>
 
 #include "boundary/Exports.h"
-#include "boundary/TextConversion.h"
+#include "support/TextConversion.h"
 
 inline std::string SendJson(const std::string& json) {
   const std::wstring request = ConvertStringToWstring(json);

@@ -1,4 +1,4 @@
-#include "tests/session/SessionTestSupport.h"
+#include "tests/session/session_test_support.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,8 +14,8 @@
 #include <stdexcept>
 
 #include "boundary/Exports.h"
-#include "boundary/LogControl.h"
 #include "server/host_hooks.h"
+#include "support/LogControl.h"
 
 namespace session_test {
 namespace {

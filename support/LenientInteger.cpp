@@ -1,8 +1,11 @@
-#include "dispatch/LenientInteger.h"
+#include "support/LenientInteger.h"
 
 #include <limits>
 
-int32_t ReadLenientInteger(std::string_view text) {
+namespace {
+
+template <class Char>
+int32_t ReadLenientDigits(std::basic_string_view<Char> text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
   bool negative = false;
@@ -23,3 +26,9 @@ int32_t ReadLenientInteger(std::string_view text) {
   return magnitude >= kLimit ? std::numeric_limits<int32_t>::max()
                              : static_cast<int32_t>(magnitude);
 }
+
+}  // namespace
+
+int32_t ReadLenientInteger(std::string_view text) { return ReadLenientDigits(text); }
+
+int32_t ReadLenientInteger(std::wstring_view text) { return ReadLenientDigits(text); }

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "server/host_hooks.h"
-#include "tests/session/SessionTestSupport.h"
+#include "tests/session/session_test_support.h"
 
 namespace session_test {
 namespace {

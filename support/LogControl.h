@@ -1,5 +1,5 @@
 // Control of the diagnostic log's life, for the library's entry points (and
-// tests). Lines are written with WriteLog (boundary/Log.h).
+// tests). Lines are written with WriteLog (support/Log.h).
 #pragma once
 
 // InitializeLogger's work: sets the enable flag; a non-null folder replaces

@@ -4,7 +4,7 @@
 //
 // File layout: UTF-8, a byte-order mark at the start of a new file, one line
 // per call: "<dd.mm.yyyy HH:MM:SS > : <label> : <message> \n".
-#include "boundary/Log.h"
+#include "support/Log.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -14,9 +14,9 @@
 #include <set>
 #include <string>
 
-#include "boundary/LogControl.h"
-#include "boundary/TextConversion.h"
 #include "platform/windows_api.h"
+#include "support/LogControl.h"
+#include "support/TextConversion.h"
 
 namespace {
 
@@ -50,22 +50,15 @@ class LockGuard {
   CRITICAL_SECTION* m_lock;
 };
 
-// The file system path of wide path text: UTF-8, '\\' read as '/'.
-std::string FileSystemPath(const std::wstring& path) {
-  std::string narrow = ConvertWStringTostring(path);
-  for (char& c : narrow) {
-    if (c == '\\') c = '/';
-  }
-  return narrow;
-}
-
 std::wstring NumberedLogPath(int number) {
   return std::wstring(g_log.path) + L"." + std::to_wstring(number);
 }
 
 bool OpenLogFile() {
   if (g_log.path[0] == L'\0') return false;
-  FILE* file = std::fopen(FileSystemPath(g_log.path).c_str(), "a");
+  // The wide path goes to the system as it is (the platform's path rule on
+  // Linux, the wide file API on Windows), so any folder name works.
+  FILE* file = _wfopen(g_log.path, L"a");
   if (file == nullptr) return false;
   std::fseek(file, 0, SEEK_END);
   const long size = std::ftell(file);

@@ -9,7 +9,7 @@
 #include "platform/sleep_hook.h"
 #include "platform/windows_api.h"
 #include "server/host_hooks.h"
-#include "tests/session/SessionTestSupport.h"
+#include "tests/session/session_test_support.h"
 
 namespace session_test {
 namespace {

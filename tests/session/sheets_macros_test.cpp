@@ -7,7 +7,7 @@
 
 #include "server/host_hooks.h"
 #include "session/CExcelCom.h"
-#include "tests/session/SessionTestSupport.h"
+#include "tests/session/session_test_support.h"
 
 namespace session_test {
 namespace {

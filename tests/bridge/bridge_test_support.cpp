@@ -1,12 +1,12 @@
-#include "tests/bridge/BridgeTestSupport.h"
+#include "tests/bridge/bridge_test_support.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "boundary/LogControl.h"
-#include "boundary/TextConversion.h"
+#include "support/LogControl.h"
+#include "support/TextConversion.h"
 
 namespace bridge_test {
 

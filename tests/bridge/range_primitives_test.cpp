@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/bridge/BridgeTestSupport.h"
-#include "tests/bridge/FakeDispatch.h"
+#include "tests/bridge/bridge_test_support.h"
+#include "tests/bridge/fake_dispatch.h"
 
 namespace bridge_test {
 namespace {
