@@ -57,6 +57,46 @@ class SharedStrings {
   std::vector<std::string> texts_;
 };
 
+// Writes a package of one worksheet "Data" (the complete worksheet XML)
+// and its shared strings.
+inline void WriteSheetPackage(const std::string& path, const std::string& sheet, const std::string& sharedStrings) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return;
+  sheetwright::files::ZipWriter zip(fileno(f), path);
+  zip.AddDeflated("[Content_Types].xml",
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types "
+                  "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" "
+                  "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default "
+                  "Extension=\"xml\" ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" "
+                  "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+                  "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
+                  "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+                  "<Override PartName=\"/xl/sharedStrings.xml\" "
+                  "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
+                  "</Types>");
+  zip.AddDeflated("_rels/.rels",
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
+                  "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
+                  "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+                  "Target=\"xl/workbook.xml\"/></Relationships>");
+  zip.AddDeflated("xl/workbook.xml",
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<workbook "
+                  "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                  "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet "
+                  "name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>");
+  zip.AddDeflated("xl/_rels/workbook.xml.rels",
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
+                  "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
+                  "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+                  "Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" "
+                  "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" "
+                  "Target=\"sharedStrings.xml\"/></Relationships>");
+  zip.AddDeflated("xl/worksheets/sheet1.xml", sheet);
+  zip.AddDeflated("xl/sharedStrings.xml", sharedStrings);
+  zip.Finish();
+  std::fclose(f);
+}
+
 inline void WriteLargeWorkbook(const std::string& path) {
   std::mt19937 rng(20261209);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
@@ -121,41 +161,7 @@ inline void WriteLargeWorkbook(const std::string& path) {
   sheet += "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
            "footer=\"0.3\"/></worksheet>";
 
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return;
-  sheetwright::files::ZipWriter zip(fileno(f), path);
-  zip.AddDeflated("[Content_Types].xml",
-                  "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types "
-                  "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" "
-                  "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default "
-                  "Extension=\"xml\" ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" "
-                  "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-                  "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
-                  "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
-                  "<Override PartName=\"/xl/sharedStrings.xml\" "
-                  "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
-                  "</Types>");
-  zip.AddDeflated("_rels/.rels",
-                  "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
-                  "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-                  "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-                  "Target=\"xl/workbook.xml\"/></Relationships>");
-  zip.AddDeflated("xl/workbook.xml",
-                  "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<workbook "
-                  "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                  "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet "
-                  "name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>");
-  zip.AddDeflated("xl/_rels/workbook.xml.rels",
-                  "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
-                  "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-                  "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-                  "Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" "
-                  "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" "
-                  "Target=\"sharedStrings.xml\"/></Relationships>");
-  zip.AddDeflated("xl/worksheets/sheet1.xml", sheet);
-  zip.AddDeflated("xl/sharedStrings.xml", sst.Xml());
-  zip.Finish();
-  std::fclose(f);
+  WriteSheetPackage(path, sheet, sst.Xml());
 }
 
 // Writes the workbook in a child process; false when that failed.

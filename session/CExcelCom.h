@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "bridge/ExcelBase.h"
 #include "platform/windows_api.h"
@@ -149,11 +150,6 @@ class CExcelCom : public ExcelBase {
   // returns 0: the common failure answer of an operation.
   int AnswerFailure(const wchar_t* code);
 
-  // The reply of an operation that is not built yet: logs `message` under
-  // `operation`, answers a failed status response carrying `message`, and
-  // returns 0.
-  int AnswerNotAvailable(const wchar_t* operation, const wchar_t* message);
-
   // ---- Calls without arguments ---------------------------------------------
   // A get of `member` on `target` (null gives the empty result): the value,
   // owned by the caller, or VT_EMPTY when the call failed.
@@ -274,6 +270,47 @@ class CExcelCom : public ExcelBase {
   int UsedEndForSelection(const wchar_t* failureCode, LONG& lastRow, LONG& lastColumn);
   // The active cell's row, column and relative address; false without one.
   bool LocateActiveCell(LONG& row, LONG& column, std::wstring& address);
+  // ---- Find, replace, delete, empty cells, blank rows ------------------------
+  // Appends a row of one column holding `text` to the table response.
+  void AddNewRowToTableData(const std::wstring& text);
+  // Fills the argument list for the application's Find ("After" borrowed,
+  // left out when null; "What" left out when null).
+  void AddFindArguments(const wchar_t* what, int lookIn, int lookAt, int searchOrder, int searchDirection,
+                        int matchCase, IDispatch* after);
+  // Find on `range` after its first cell: the cell found, or empty.
+  VARIANT FindFromRange(IDispatch* range, const wchar_t* what, int lookIn, int lookAt, int searchOrder,
+                        int searchDirection, int matchCase);
+  // Pages the pending search into the response.
+  int FindAndCollectFromRange();
+  int CompareWithActiveCellForFind(const wchar_t* findText, int matchCase, int matchEntire);
+  int CompareFindText(const wchar_t* findText, const wchar_t* actualText, int matchCase, int matchEntire);
+  // The application's Replace on `range`: its result, or empty on failure.
+  VARIANT ReplaceInRange(IDispatch* range, const wchar_t* what, const wchar_t* replacement, int lookAt,
+                         int searchOrder, int matchCase);
+  // The one-cell path of Replace: reads the cell, replaces, writes back.
+  void ReplaceInSingleCell(const wchar_t* address, const wchar_t* findText, const wchar_t* replaceText,
+                           int matchEntire);
+  // Deletes `target` (lent; null fails) by `deleteOption`.
+  int DeleteCellRange(IDispatch* target, int deleteOption);
+  int DeleteActiveCell(int deleteOption);
+  int DeleteSpecifiedCell(const wchar_t* address, int deleteOption);
+  int DeleteSpecifiedCellRange(const wchar_t* fromCell, const wchar_t* toCell, int deleteOption);
+  int DeleteDiscontinuousCell(std::vector<std::wstring> addresses, int deleteOption);
+  // The union of up to 30 cells of `addresses` from startIndex on; nextIndex
+  // receives the first index not consumed.
+  VARIANT GenerateUnionObject(IDispatch* application, const std::vector<std::wstring>& addresses, int startIndex,
+                              int& nextIndex);
+  // The nearest empty cell from a start cell in `direction` (0 left, 1 right,
+  // 2 up, other down). `found` receives its address (empty when none);
+  // `select` selects it instead. 1 when the scan ran; on failure the
+  // response is built with `failureCode`.
+  int ScanForEmptyCell(const wchar_t* label, int cellOption, const wchar_t* cellAddress, int direction,
+                       bool checkUsedRange, bool select, const wchar_t* failureCode, std::wstring& found);
+  int IsAddressOutOfUsedRange(IDispatch* cell);
+  LONG GetRemoveBlankRowIndex(int specificRowOption, LONG rowNumber, const wchar_t* cellAddress);
+  int StartRemovingBlankRowsOutsideOfRange(LONG firstRow, LONG stopRow);
+  int StartRemovingBlankRows(IDispatch* usedRange, LONG firstUsedRow, LONG lastUsedRow, LONG startRow, LONG endRow,
+                             LONG usedColumnCount);
 
   // ---- Paging ------------------------------------------------------------------
   // Replaces the paging snapshot with the values of `range` ("Value" with

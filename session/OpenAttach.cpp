@@ -216,6 +216,7 @@ void CExcelCom::ReleaseMember(IDispatch*& member) {
 void CExcelCom::ReleaseConnection() {
   ClearAllArgs();
   m_singleRowCache.Reset();  // a row walk belongs to the sheet it was read from
+  m_findState.Reset();
   ReleaseMember(m_worksheet);
   ReleaseMember(m_workbook);
   ReleaseMember(m_application);

@@ -15,31 +15,3 @@ int CExcelCom::AnswerNotAvailable(const wchar_t* operation, const wchar_t* messa
 int CExcelCom::RefuseRequest(const wchar_t* label, const wchar_t* message) {
   return AnswerNotAvailable(label, message);
 }
-
-int CExcelCom::DeleteCell(int, const wchar_t*, const wchar_t*, int) {
-  return AnswerNotAvailable(L"DeleteCell", L"DeleteCell is not available yet");
-}
-
-int CExcelCom::Find(int, int, const wchar_t*, const wchar_t*, const wchar_t*, int, int, int) {
-  return AnswerNotAvailable(L"Find", L"Find is not available yet");
-}
-
-int CExcelCom::GetNextFindResult() {
-  return AnswerNotAvailable(L"GetNextFindResult", L"GetNextFindResult is not available yet");
-}
-
-int CExcelCom::Replace(int, int, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int, int, int) {
-  return AnswerNotAvailable(L"Replace", L"Replace is not available yet");
-}
-
-int CExcelCom::FindNextEmptyCell(int, const wchar_t*, int) {
-  return AnswerNotAvailable(L"FindNextEmptyCell", L"FindNextEmptyCell is not available yet");
-}
-
-int CExcelCom::GoToNextEmptyCell(int, const wchar_t*, int) {
-  return AnswerNotAvailable(L"GoToNextEmptyCell", L"GoToNextEmptyCell is not available yet");
-}
-
-int CExcelCom::RemoveBlankRows(int, int, LONG, const wchar_t*, int, int, LONG, const wchar_t*) {
-  return AnswerNotAvailable(L"RemoveBlankRows", L"RemoveBlankRows is not available yet");
-}

@@ -8,11 +8,43 @@
 #include <string>
 
 #include "bridge/OwnedVariant.h"
+#include "bridge/OwnedInterface.h"
 #include "platform/windows_api.h"
 
 // A pending find and the position its paged results have reached
-// ("Find" starts it, "GetFindMoreDataResult" continues it).
-struct FindState {};
+// ("Find" starts it, "GetFindMoreDataResult" continues it). The session
+// resets it (releasing both interfaces) when a search completes or fails,
+// when a new search replaces it, and when the session is destroyed.
+struct FindState {
+  OwnedDispatch searchRange;  // the block; no pending search when null
+  OwnedDispatch afterCell;    // the last cell found; the next search starts after it
+  std::wstring findText;
+  int lookIn = -4163;
+  int lookAt = 1;
+  int searchOrder = 1;
+  int searchDirection = 1;
+  int matchCase = 0;
+  int singleCell = 0;
+  std::wstring firstAddress;  // the block's last match, listed first and last
+  std::wstring wrapAddress;   // the first address the collecting searches found
+  long rowCount = 0;          // rows the collecting searches appended so far
+
+  // Releases both interfaces and restores the defaults.
+  void Reset() {
+    searchRange.Reset();
+    afterCell.Reset();
+    findText.clear();
+    lookIn = -4163;
+    lookAt = 1;
+    searchOrder = 1;
+    searchDirection = 1;
+    matchCase = 0;
+    singleCell = 0;
+    firstAddress.clear();
+    wrapAddress.clear();
+    rowCount = 0;
+  }
+};
 
 // The row block that "GetSingleRow" walks through, kept between calls so the
 // next row number continues the walk: the values of the range between the two

@@ -8,6 +8,7 @@
 // Workbooks members: Count G; Item G Index (default member); Open M/G
 // Filename, ...; Add M/G; Close M/G; Application G.
 #include <algorithm>
+#include <unordered_set>
 
 #include "server/com/dispatch_object.h"
 #include "server/com/macro_registry.h"
@@ -158,6 +159,9 @@ class ApplicationObject : public DispatchObject {
     std::shared_ptr<BookState> book;
     engine::Sheet* sheet = nullptr;
     std::vector<CellRect> areas;
+    // Areas already taken, so that a union built up piece by piece from
+    // thousands of cells stays linear.
+    std::unordered_set<uint64_t> taken;
     size_t given = 0;
     for (size_t i = 0; i < args.size(); ++i) {
       if (!args.Has(i)) continue;
@@ -167,8 +171,12 @@ class ApplicationObject : public DispatchObject {
       if (sheet && range->sheet() != sheet) ThrowApplicationError(L"Method 'Union' of object '_Application' failed");
       book = range->book();
       sheet = range->sheet();
-      for (const CellRect& a : range->areas())
-        if (std::find(areas.begin(), areas.end(), a) == areas.end()) areas.push_back(a);
+      for (const CellRect& a : range->areas()) {
+        const uint64_t key = (uint64_t(uint32_t(a.r1)) * 16385u + uint32_t(a.c1)) * 0x9E3779B97F4A7C15ull ^
+                             (uint64_t(uint32_t(a.r2)) << 20) ^ uint64_t(uint32_t(a.c2));
+        // A key seen before is a duplicate or a rare collision: look.
+        if (taken.insert(key).second || std::find(areas.begin(), areas.end(), a) == areas.end()) areas.push_back(a);
+      }
     }
     if (given < 2) ThrowResult(DISP_E_PARAMNOTOPTIONAL);
     book->CheckOpen();

@@ -1,5 +1,6 @@
 // Find and Replace of a range.
 #include "server/com/range_object.h"
+#include "server/engine/reference_adjust.h"
 #include "server/engine/cell_search.h"
 #include "server/engine/text_match.h"
 #include "server/engine/typed_input.h"
@@ -28,6 +29,12 @@ std::vector<CellRect> SearchScope(const std::vector<CellRect>& areas) {
   return areas;
 }
 
+// A plain number shown in the General format: its text holds only digits,
+// '.', '+', '-' and 'E'.
+bool IsGeneralNumber(const engine::Workbook& book, const Cell& cell) {
+  return cell.type == engine::CellType::Number && !cell.formula && book.NumberFormatOf(cell.style) == 0;
+}
+
 bool Contains(const std::vector<CellRect>& areas, int32_t row, int32_t col) {
   for (const CellRect& a : areas)
     if (row >= a.r1 && row <= a.r2 && col >= a.c1 && col <= a.c2) return true;
@@ -38,6 +45,7 @@ bool Contains(const std::vector<CellRect>& areas, int32_t row, int32_t col) {
 
 void RangeObject::Find(Call& call) {
   engine::Workbook& book = Book();
+  engine::SettleFormulaReferences(book);
   const auto& args = call.args;
   if (!args.Has(0)) ThrowResult(DISP_E_PARAMNOTOPTIONAL);
   const std::wstring what = *args.Text(0);
@@ -66,12 +74,14 @@ void RangeObject::Find(Call& call) {
   }
   const engine::TextMatcher matcher(what, settings.lookAt == kLookAtWhole, settings.matchCase);
   const bool values = settings.lookIn == kLookInValues;
+  const bool numbersCanMatch = matcher.CanMatchGeneralNumber();
   auto found = engine::SearchAreas(
       *sheet_, scope, after, {settings.searchOrder != kByColumns, !backwards},
       [&](int32_t, int32_t, const Cell& cell) {
         if (!cell.HasContent()) return false;
         if (cell.type == engine::CellType::Text && !cell.formula)
           return matcher.Matches(book.strings.Text(cell.text));
+        if (!numbersCanMatch && IsGeneralNumber(book, cell)) return false;
         return matcher.Matches(values ? engine::DisplayText(book, cell) : engine::EnteredText(book, cell));
       });
   if (!found) {
@@ -83,6 +93,7 @@ void RangeObject::Find(Call& call) {
 
 void RangeObject::Replace(Call& call) {
   engine::Workbook& book = Book();
+  engine::SettleFormulaReferences(book);
   const auto& args = call.args;
   if (!args.Has(0) || !args.Has(1)) ThrowResult(DISP_E_PARAMNOTOPTIONAL);
   const std::wstring what = *args.Text(0);
@@ -96,6 +107,7 @@ void RangeObject::Replace(Call& call) {
     return;
   }
   const engine::TextMatcher matcher(what, settings.lookAt == kLookAtWhole, settings.matchCase);
+  const bool numbersCanMatch = matcher.CanMatchGeneralNumber();
   // Collect first: re-entering a value may change the sheet being walked.
   struct Change {
     int32_t row, col;
@@ -105,6 +117,8 @@ void RangeObject::Replace(Call& call) {
   for (const CellRect& area : SearchScope(areas_)) {
     sheet_->ForEachCellIn(area, [&](int32_t row, int32_t col, const Cell& cell) {
       if (!cell.HasContent()) return;
+      if (!numbersCanMatch && IsGeneralNumber(book, cell)) return;
+      if (cell.type == engine::CellType::Text && !cell.formula && !matcher.Matches(book.strings.Text(cell.text))) return;
       std::wstring text = engine::EnteredText(book, cell);
       if (!matcher.ReplaceAll(text, replacement)) return;
       engine::TypedValue value = engine::InterpretTypedText(text);

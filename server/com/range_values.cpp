@@ -3,6 +3,7 @@
 
 #include "platform/bstr_cache.h"
 #include "server/com/range_object.h"
+#include "server/engine/reference_adjust.h"
 #include "server/engine/typed_input.h"
 #include "server/engine/value_text.h"
 #include "server/engine/workbook.h"
@@ -139,6 +140,7 @@ int64_t CellCount(const CellRect& a) { return (int64_t(a.r2) - a.r1 + 1) * (int6
 
 void RangeObject::GetValue(Call& call, bool asValue2) {
   engine::Workbook& book = Book();
+  engine::SettleFormulaReferences(book);
   const CellRect& area = areas_.front();
   if (area.r1 == area.r2 && area.c1 == area.c2) {
     if (const Cell* cell = sheet_->Find(area.r1, area.c1)) CellToVariant(book, *cell, asValue2, call.result);
@@ -169,6 +171,7 @@ void RangeObject::GetValue(Call& call, bool asValue2) {
 
 void RangeObject::PutValue(Call& call) {
   engine::Workbook& book = Book();
+  engine::SettleFormulaReferences(book);
   const VARIANT* v = call.args.PutValue();
   if (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal) v = v->pvarVal;
   if (v->vt & VT_ARRAY) {
@@ -227,6 +230,7 @@ void RangeObject::PutValue(Call& call) {
 
 void RangeObject::Text(Call& call) {
   engine::Workbook& book = Book();
+  engine::SettleFormulaReferences(book);
   const CellRect& a = areas_.front();
   const Cell* cell = sheet_->Find(a.r1, a.c1);
   call.ReturnText(cell ? engine::DisplayText(book, *cell) : std::wstring());
@@ -234,6 +238,7 @@ void RangeObject::Text(Call& call) {
 
 void RangeObject::Formula(Call& call) {
   engine::Workbook& book = Book();
+  engine::SettleFormulaReferences(book);
   if (call.IsPut()) return PutValue(call);
   const CellRect& a = areas_.front();
   const Cell* cell = sheet_->Find(a.r1, a.c1);

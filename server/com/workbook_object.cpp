@@ -15,6 +15,7 @@
 #include "server/com/object_factory.h"
 #include "server/com/running_objects.h"
 #include "server/com/workbook_storage.h"
+#include "server/engine/reference_adjust.h"
 #include "server/engine/workbook.h"
 
 namespace sheetwright::server {
@@ -115,6 +116,7 @@ class WorkbookObject : public DispatchObject {
   }
   void SaveTo(const wchar_t* member) {
     engine::Workbook& book = Book();
+    engine::SettleFormulaReferences(book);
     StorageResult result = SaveWorkbookFile(book);
     if (!result.ok())
       ThrowApplicationError(result.description.empty() ? std::wstring(member) + L" method of Workbook class failed"

@@ -93,6 +93,15 @@ size_t Sheet::CellCount() const {
   return count;
 }
 
+void Sheet::SetFormulaId(int32_t row, int32_t col, uint32_t formula) {
+  RowRecord* record = rows_.Find(row);
+  if (!record) return;
+  const size_t k = FirstAtOrAfter(*record, col);
+  if (k >= record->cols.size() || record->cols[k] != col || !record->cells[k].formula) return;
+  record->cells[k].formula = formula;
+  Touch();
+}
+
 void Sheet::DeleteRows(int32_t first, int32_t count) {
   if (count <= 0) return;
   Touch();
@@ -141,6 +150,85 @@ void Sheet::DeleteShiftUp(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
   }
   for (const auto& [row, col, cell] : moved) rows_.Obtain(row).Put(col) = cell;
   edits.push_back({EditKind::DeleteShiftUp, r1, c1, r2, c2});
+}
+
+void Sheet::DeleteShiftUpBlocks(std::vector<CellRect> blocks) {
+  if (blocks.empty()) return;
+  Touch();
+  std::sort(blocks.begin(), blocks.end(), [](const CellRect& a, const CellRect& b) {
+    return a.c1 != b.c1 ? a.c1 < b.c1 : a.r1 < b.r1;
+  });
+  // The blocks of one column span, top down, and the cells of that span
+  // that survive, with the rows they move to (ascending).
+  struct Group {
+    int32_t c1, c2;
+    size_t first, last;  // blocks[first..last)
+    size_t span = 0;
+    int32_t removedAbove = 0;
+    std::vector<std::tuple<int32_t, uint16_t, Cell>> moved;
+    size_t cursor = 0;
+  };
+  std::vector<Group> groups;
+  int32_t top = kMaxRows;
+  for (size_t first = 0; first < blocks.size();) {
+    size_t last = first;
+    while (last < blocks.size() && blocks[last].c1 == blocks[first].c1) ++last;
+    Group group;
+    group.c1 = blocks[first].c1;
+    group.c2 = blocks[first].c2;
+    group.first = group.span = first;
+    group.last = last;
+    groups.push_back(std::move(group));
+    top = std::min(top, blocks[first].r1);
+    first = last;
+  }
+  // Pass 1: take the spans' cells out of every row from the top block down.
+  for (size_t i = rows_.LowerBound(top); i < rows_.size(); ++i) {
+    const int32_t row = rows_.RowAt(i);
+    RowRecord& record = rows_.At(i);
+    for (Group& g : groups) {
+      if (row < blocks[g.first].r1) continue;
+      while (g.span < g.last && blocks[g.span].r2 < row) {
+        g.removedAbove += blocks[g.span].r2 - blocks[g.span].r1 + 1;
+        ++g.span;
+      }
+      const size_t from = FirstAtOrAfter(record, g.c1);
+      size_t to = from;
+      while (to < record.cols.size() && record.cols[to] <= g.c2) ++to;
+      if (from == to) continue;
+      if (!(g.span < g.last && row >= blocks[g.span].r1))
+        for (size_t k = from; k < to; ++k) g.moved.emplace_back(row - g.removedAbove, record.cols[k], record.cells[k]);
+      record.EraseColumns(g.c1, g.c2);
+    }
+  }
+  // Pass 2: put them back where they moved to, walking the rows once more;
+  // a row without a record (rare) gets one afterwards.
+  std::vector<std::tuple<int32_t, uint16_t, Cell>> homeless;
+  for (size_t i = rows_.LowerBound(top); i < rows_.size(); ++i) {
+    const int32_t row = rows_.RowAt(i);
+    RowRecord& record = rows_.At(i);
+    for (Group& g : groups) {
+      for (; g.cursor < g.moved.size() && std::get<0>(g.moved[g.cursor]) <= row; ++g.cursor) {
+        const auto& [to, col, cell] = g.moved[g.cursor];
+        if (to == row) {
+          record.Put(col) = cell;
+        } else {
+          homeless.push_back(g.moved[g.cursor]);
+        }
+      }
+    }
+  }
+  for (Group& g : groups) homeless.insert(homeless.end(), g.moved.begin() + ptrdiff_t(g.cursor), g.moved.end());
+  for (const auto& [row, col, cell] : homeless) rows_.Obtain(row).Put(col) = cell;
+  for (size_t i = rows_.LowerBound(top); i < rows_.size();) {
+    if (rows_.At(i).Empty()) {
+      rows_.EraseAt(i);
+    } else {
+      ++i;
+    }
+  }
+  for (const Group& g : groups)
+    for (size_t k = g.last; k-- > g.first;) edits.push_back({EditKind::DeleteShiftUp, blocks[k].r1, g.c1, blocks[k].r2, g.c2});
 }
 
 void Sheet::DeleteShiftLeft(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {

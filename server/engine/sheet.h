@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "server/engine/cell.h"
@@ -57,6 +58,9 @@ class Sheet {
   bool hidden = false;  // state hidden or veryHidden, kept by the file layer
   bool modified = false;
   std::vector<StructuralEdit> edits;
+  // How many of `edits` the workbook's formulas already follow (see
+  // SettleFormulaReferences).
+  size_t settledEdits = 0;
   std::unique_ptr<AttachedData> fileData;
 
   // View state: the active cell and the selection (never empty when read
@@ -73,6 +77,13 @@ class Sheet {
   Cell& Put(int32_t row, int32_t col);
   // Value and formula gone, style kept; a cell left with nothing is removed.
   void Clear(int32_t row, int32_t col);
+  // Replaces the formula of an existing formula cell (its value is kept).
+  void SetFormulaId(int32_t row, int32_t col, uint32_t formula);
+  // Empties `edits` once the file layer has applied them.
+  void ForgetEdits() {
+    edits.clear();
+    settledEdits = 0;
+  }
 
   // Storage hints for bulk loading; neither changes contents or version.
   // Room for `count` row records in all.
@@ -119,6 +130,12 @@ class Sheet {
   void DeleteColumns(int32_t first, int32_t count);
   void DeleteShiftUp(int32_t r1, int32_t c1, int32_t r2, int32_t c2);
   void DeleteShiftLeft(int32_t r1, int32_t c1, int32_t r2, int32_t c2);
+  // Deletes several blocks at once, shifting up: the same cells (and the
+  // same edits, per column span bottom block first) as deleting them one by
+  // one from the bottom. The blocks do not overlap, and their column spans
+  // are equal or disjoint. A few passes over the rows below the top block
+  // per column instead of one per block.
+  void DeleteShiftUpBlocks(std::vector<CellRect> blocks);
 
   // Low-level access for bulk readers (the value array, find).
   const RowStore& rows() const { return rows_; }

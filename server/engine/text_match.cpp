@@ -110,4 +110,14 @@ bool TextMatcher::ReplaceAll(std::wstring& text, std::wstring_view replacement) 
   return replaced;
 }
 
+bool TextMatcher::CanMatchGeneralNumber() const {
+  for (const Token& token : tokens_) {
+    if (token.kind != Token::Literal) continue;
+    const wchar_t c = token.c;
+    const bool numeric = (c >= L'0' && c <= L'9') || c == L'.' || c == L'+' || c == L'-' || c == L'E' || c == L'e';
+    if (!numeric) return false;
+  }
+  return true;
+}
+
 }  // namespace sheetwright::engine

@@ -19,6 +19,10 @@ class TextMatcher {
   // cell pattern replaces the text when it matches). Returns whether any
   // replacement was made.
   bool ReplaceAll(std::wstring& text, std::wstring_view replacement) const;
+  // False when no text made only of digits, '.', '+', '-' and 'E' (a number
+  // shown in the General format) can match: the pattern needs another
+  // character. Lets a search skip formatting such numbers.
+  bool CanMatchGeneralNumber() const;
 
  private:
   struct Token {

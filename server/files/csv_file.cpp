@@ -340,7 +340,7 @@ void SaveCsv(engine::Workbook& workbook, const std::string& path, const std::str
   file.Commit();
   for (auto& s : workbook.sheets) {
     s->modified = false;
-    s->edits.clear();
+    s->ForgetEdits();
   }
 }
 

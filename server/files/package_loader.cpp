@@ -115,7 +115,7 @@ void LoadPackage(const std::string& path, const std::string& displayName, engine
       sheet->kind = engine::SheetKind::ChartSheet;
     }
     sheet->modified = false;
-    sheet->edits.clear();
+    sheet->ForgetEdits();
     sheet->fileData = std::move(sheetData);
     workbook.sheets.push_back(std::move(sheet));
   }

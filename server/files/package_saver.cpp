@@ -1,11 +1,13 @@
 #include "server/files/package_saver.h"
 
 #include <map>
+#include <optional>
 #include <set>
 
 #include "server/files/atomic_file.h"
 #include "server/files/file_error.h"
 #include "server/files/package_data.h"
+#include "server/files/reference_parts.h"
 #include "server/files/relationships.h"
 #include "server/files/shared_strings_part.h"
 #include "server/files/sheet_writer.h"
@@ -26,6 +28,33 @@ constexpr const char* kWorksheetContentType = "application/vnd.openxmlformats-of
 SheetFileData* SheetDataOf(const engine::Sheet& sheet) { return dynamic_cast<SheetFileData*>(sheet.fileData.get()); }
 
 // Part name relative to the workbook part's folder, as relationships write it.
+// Defined names of the workbook part, and the tables and drawings of every
+// edited sheet, follow the deletions.
+void AdjustEditedReferences(const ZipReader& zip, const engine::Workbook& workbook, const std::string& workbookPart,
+                            const SheetEditMappers& mappers, std::map<std::string, std::string>& replaced) {
+  auto current = [&](const std::string& part) -> std::optional<std::string> {
+    if (auto it = replaced.find(part); it != replaced.end()) return it->second;
+    if (auto index = zip.Find(part)) return zip.ReadAll(*index);
+    return std::nullopt;
+  };
+  if (auto xml = current(workbookPart))
+    if (auto adjusted = AdjustDefinedNames(*xml, workbookPart, mappers)) replaced[workbookPart] = std::move(*adjusted);
+  for (const auto& sheet : workbook.sheets) {
+    const engine::EditMapper* mapper = mappers.For(*sheet);
+    const SheetFileData* sd = SheetDataOf(*sheet);
+    if (!mapper || !sd || sd->part.empty()) continue;
+    for (const Relationship& r : ReadRelationships(zip, sd->part)) {
+      if (r.external) continue;
+      const bool table = IsRelType(r.type, "table"), drawing = IsRelType(r.type, "drawing");
+      if (!table && !drawing) continue;
+      auto xml = current(r.target);
+      if (!xml) continue;
+      auto adjusted = table ? AdjustTablePart(*xml, r.target, *mapper) : AdjustDrawingPart(*xml, r.target, *mapper);
+      if (adjusted) replaced[r.target] = std::move(*adjusted);
+    }
+  }
+}
+
 std::string RelativeTarget(const std::string& workbookPart, const std::string& part) {
   size_t slash = workbookPart.rfind('/');
   std::string folder = slash == std::string::npos ? "" : workbookPart.substr(0, slash + 1);
@@ -127,6 +156,10 @@ void SavePackage(engine::Workbook& workbook, const std::string& path, const std:
   int nextSheetNumber = 1, nextRelNumber = 1;
 
   std::map<std::string, std::string> replaced;  // part -> new content
+  // The row, column and block deletions since the last save, composed once
+  // per sheet; they move references in cells' neighbours: formulas of
+  // conditional formats, defined names, tables, drawings.
+  const SheetEditMappers mappers(workbook);
   std::vector<std::pair<std::string, std::string>> addedParts;
   std::vector<std::pair<std::string, std::string>> addedSheetRels;  // relId, part
   std::vector<SheetUpdate> updates;
@@ -174,7 +207,7 @@ void SavePackage(engine::Workbook& workbook, const std::string& path, const std:
     const bool rewrite = !sd || !sd->parsed || sheet.modified || !sheet.edits.empty() || viewChanged ||
                          active != sd->loadedTabSelected;
     if (rewrite) {
-      SheetWriteOptions options{workbook, rowExtras, strings, styleCount, active};
+      SheetWriteOptions options{workbook, rowExtras, strings, styleCount, active, mappers.empty() ? nullptr : &mappers};
       std::string content = WriteWorksheetPart(sheet, sd, options, update.layout);
       if (sd) {
         replaced[part] = std::move(content);
@@ -227,6 +260,7 @@ void SavePackage(engine::Workbook& workbook, const std::string& path, const std:
     std::string source = fromPackage ? zip->ReadAll(*zip->Find(workbookPart)) : kFreshWorkbook;
     replaced[workbookPart] = RewriteWorkbookPart(source, workbookPart, listing, activeTab);
   }
+  if (fromPackage && !mappers.empty()) AdjustEditedReferences(*zip, workbook, workbookPart, mappers, replaced);
   if (fromPackage && (!addedSheetRels.empty() || !removedParts.empty())) {
     pugi::xml_document rels;
     if (auto index = zip->Find(workbookRelsPart)) {
@@ -346,7 +380,7 @@ void SavePackage(engine::Workbook& workbook, const std::string& path, const std:
       sd->specialFormulas.clear();
       sd->keptCellAttributes.clear();
     }
-    u.sheet->edits.clear();
+    u.sheet->ForgetEdits();
     u.sheet->modified = false;
     if (u.rewritten) {
       sd->prefix = std::move(u.layout.prefix);

@@ -5,6 +5,8 @@
 
 #include "server/files/cell_reference.h"
 #include "server/files/file_error.h"
+#include "server/files/reference_parts.h"
+#include "server/files/utf8.h"
 #include "server/files/xml_dom.h"
 
 namespace sheetwright::files {
@@ -135,7 +137,8 @@ void CheckSheetLayout(const std::string& prefix, const std::string& sheetDataQNa
   LoadXmlDom(doc, LayoutDocument(prefix, sheetDataQName, suffix), partName);
 }
 
-void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tabSelected, const std::string& partName) {
+void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tabSelected, const std::string& partName,
+                       const SheetEditMappers* mappers) {
   const std::string xml = LayoutDocument(layout.prefix, layout.sheetDataQName, layout.suffix);
   pugi::xml_document doc;
   LoadXmlDom(doc, xml, partName);
@@ -152,6 +155,7 @@ void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tab
     }
     for (pugi::xml_node n : drop) root.remove_child(n);
   }
+  if (mappers && !sheet.edits.empty()) AdjustFormulaElements(root, Utf8FromWide(sheet.name), *mappers);
 
   engine::Sheet::Bounds b = sheet.UsedBounds();
   std::string dimension = RangeRef(CellRect{b.firstRow, b.firstCol, b.lastRow, b.lastCol});

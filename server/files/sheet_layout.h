@@ -22,7 +22,11 @@ struct SheetLayout {
   std::string sheetDataQName = "sheetData";
 };
 
-void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tabSelected, const std::string& partName);
+class SheetEditMappers;
+// `mappers` (may be null) moves the references inside formulas of
+// conditional formats and validations.
+void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tabSelected, const std::string& partName,
+                       const SheetEditMappers* mappers = nullptr);
 
 // Parses the kept markup around the cell data the way AdjustSheetLayout
 // will, so a sheet a save could not rewrite is refused when it is read.

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <map>
 
 #include "server/files/cell_reference.h"
 #include "server/files/file_error.h"
@@ -50,6 +51,7 @@ class SheetDataWriter {
     isOpen_ = "<" + prefix + "is><" + prefix + "t>";
     isOpenPreserve_ = "<" + prefix + "is><" + prefix + "t xml:space=\"preserve\">";
     isClose_ = "</" + prefix + "t></" + prefix + "is>";
+    if (data_ && !sheet_.edits.empty() && o_.mappers) MoveSpecialFormulas();
   }
 
   void Write(std::string& out) {
@@ -77,6 +79,41 @@ class SheetDataWriter {
   }
 
  private:
+  // Array and data-table formulas that the edits moved: where they are now,
+  // with their ref following the edits, and the formula text they must
+  // still hold (adjusted the same way) to keep their attributes.
+  struct MovedSpecial {
+    std::string text;
+    std::string attributes;
+  };
+  void MoveSpecialFormulas() {
+    const engine::EditMapper* own = o_.mappers->For(sheet_);
+    if (!own) return;
+    const std::string sheetName = Utf8FromWide(sheet_.name);
+    const auto lookup = o_.mappers->Lookup();
+    for (const auto& [pos, special] : data_->specialFormulas) {
+      auto at = own->MapRect(engine::CellRect{pos.first, pos.second, pos.first, pos.second});
+      if (!at) continue;
+      MovedSpecial moved;
+      moved.text = Utf8FromWide(o_.workbook.strings.Text(special.formula));
+      engine::AdjustFormulaReferences(moved.text, sheetName, lookup);
+      moved.attributes = special.attributes;
+      const size_t refAt = moved.attributes.find(" ref=\"");
+      if (refAt != std::string::npos) {
+        const size_t valueAt = refAt + 6, end = moved.attributes.find('"', valueAt);
+        if (end != std::string::npos) {
+          if (auto rect = ParseRangeRef(std::string_view(moved.attributes).substr(valueAt, end - valueAt))) {
+            auto shifted = own->MapRect(*rect);
+            if (!shifted) continue;
+            moved.attributes.replace(valueAt, end - valueAt, RangeRef(*shifted));
+          }
+        }
+      }
+      movedSpecials_.emplace(std::make_pair(at->r1, at->c1), std::move(moved));
+    }
+  }
+  std::map<std::pair<int32_t, int32_t>, MovedSpecial> movedSpecials_;
+
   void WriteCell(int32_t row, int32_t col, const Cell& cell, std::string& out) {
     out += cellOpen_;
     AppendColumnLetters(col, out);
@@ -126,6 +163,8 @@ class SheetDataWriter {
       if (data_ && sheet_.edits.empty()) {
         auto it = data_->specialFormulas.find({row, col});
         if (it != data_->specialFormulas.end() && it->second.formula == cell.formula) out += it->second.attributes;
+      } else if (auto moved = movedSpecials_.find({row, col}); moved != movedSpecials_.end()) {
+        if (moved->second.text == Utf8FromWide(o_.workbook.strings.Text(cell.formula))) out += moved->second.attributes;
       }
       out += '>';
       scratch_.clear();
@@ -211,7 +250,7 @@ std::string WriteWorksheetPart(const engine::Sheet& sheet, const SheetFileData* 
   layout.suffix = data && data->parsed ? data->suffix : kNewWorksheetSuffix;
   layout.sheetDataQName = data && data->parsed ? data->sheetDataQName : "sheetData";
   const std::string partName = data ? data->part : "new worksheet";
-  AdjustSheetLayout(layout, sheet, options.tabSelected, partName);
+  AdjustSheetLayout(layout, sheet, options.tabSelected, partName, options.mappers);
 
   std::string out;
   out.reserve(layout.prefix.size() + layout.suffix.size() + sheet.CellCount() * 34 + 64);

@@ -12,6 +12,7 @@
 
 #include "server/engine/workbook.h"
 #include "server/files/package_data.h"
+#include "server/files/reference_parts.h"
 #include "server/files/sheet_layout.h"
 
 namespace sheetwright::files {
@@ -31,6 +32,8 @@ struct SheetWriteOptions {
   StringSink& strings;
   uint32_t styleCount;  // xf indices at or past this are written as 0
   bool tabSelected;
+  // The edits since the last save, composed; null when nothing was edited.
+  const SheetEditMappers* mappers = nullptr;
 };
 
 // The complete worksheet part for `sheet`. `data` may be null (a sheet the

@@ -103,7 +103,7 @@ FileStatus LoadWorkbook(const std::wstring& path, engine::Workbook& into) {
     into.dirty = false;
     for (auto& sheet : into.sheets) {
       sheet->modified = false;
-      sheet->edits.clear();
+      sheet->ForgetEdits();
     }
   });
 }
@@ -123,7 +123,7 @@ FileStatus SaveWorkbook(engine::Workbook& workbook) {
     workbook.dirty = false;
     for (auto& sheet : workbook.sheets) {
       sheet->modified = false;
-      sheet->edits.clear();
+      sheet->ForgetEdits();
     }
   });
 }

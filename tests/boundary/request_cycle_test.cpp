@@ -80,13 +80,6 @@ TEST(RequestCycle, NullRequestAnswersEmptyObject) {
   EXPECT_STREQ(reply, L"{}");
 }
 
-TEST(RequestCycle, PendingOperationAnswersFailedStatusWithItsName) {
-  const std::string reply =
-      SendJson("{\"commandName\":\"GetUsedRange\",\"parameter\":{\"SessionName\":\"pending\"}}");
-  if (!IsPendingOperationReply(reply)) GTEST_SKIP() << "GetUsedRange is built: " << reply;
-  EXPECT_EQ(reply, "{\"defaultResponse\":{\"errorMessage\":\"GetUsedRange is not available yet\"}}");
-}
-
 // Every command of the table, on a session that never connected, gets an
 // answer that is a JSON object; none crashes or throws across Send.
 TEST(RequestCycle, EveryCommandOnAnUnconnectedSessionIsAnswered) {

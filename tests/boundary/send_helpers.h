@@ -13,7 +13,3 @@ inline std::string SendJson(const std::string& json) {
   return ConvertWStringTostring(std::wstring(reply, std::wcslen(reply)));
 }
 
-// A stub operation answers exactly this until the operation is built.
-inline bool IsPendingOperationReply(const std::string& reply) {
-  return reply.find("is not available yet") != std::string::npos;
-}

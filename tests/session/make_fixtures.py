@@ -163,10 +163,72 @@ def reading(folder):
     save(wb, folder, "reading.xlsx")
 
 
+def editing(folder):
+    """Sheets for find, replace, empty-cell search and blank rows.
+    "Words": apple in B2, D3 and C5 (C5 as APPLE pie), pear in A4, 12 in E2.
+    "Gaps": B2:D2 and B3:B6 hold values with holes (E2 and B5 empty), a
+    formula giving empty text in B7. "Blank": data in B3:D10 with rows 5
+    and 8 blank."""
+    wb = Workbook()
+    words = wb.active
+    words.title = "Words"
+    words["B2"] = "apple"
+    words["D3"] = "apple"
+    words["C5"] = "APPLE pie"
+    words["A4"] = "pear"
+    words["E2"] = 12
+    words["F6"] = "Total: 5"
+    words["F7"] = True
+    gaps = wb.create_sheet("Gaps")
+    for address in ("B2", "C2", "D2", "B3", "B4", "B6", "F2"):
+        gaps[address] = address
+    gaps["B7"] = '=""'
+    blank = wb.create_sheet("Blank")
+    for row in range(3, 11):
+        if row in (5, 8):
+            continue
+        for col in "BCD":
+            blank[f"{col}{row}"] = f"{col}{row}"
+    save(wb, folder, "editing.xlsx")
+
+
+def references(folder):
+    """Formulas across two sheets, a defined name, a conditional format, a
+    merged cell, a validation, a hyperlink and a print area, for deletions."""
+    from openpyxl.formatting.rule import FormulaRule
+    from openpyxl.workbook.defined_name import DefinedName
+    from openpyxl.worksheet.datavalidation import DataValidation
+    wb = Workbook()
+    data = wb.active
+    data.title = "Data"
+    for row in range(1, 11):
+        data[f"A{row}"] = row
+        data[f"B{row}"] = f"=A{row}*2"
+    data["C1"] = "=SUM(A1:A10)"
+    data["C2"] = "=A5"
+    data.merge_cells("D4:E6")
+    data.conditional_formatting.add("A1:A10", FormulaRule(formula=["$A1>$A$5"], fill=None))
+    validation = DataValidation(type="whole", operator="lessThan", formula1="$A$10")
+    validation.add("F2:F9")
+    data.add_data_validation(validation)
+    data["G8"].hyperlink = "https://example.com/"
+    data.print_area = "A1:C9"
+    summary = wb.create_sheet("Summary")
+    summary["A1"] = "=SUM(Data!A1:A10)"
+    summary["A2"] = "=Data!A5+Data!A6"
+    summary["A3"] = "=Data!$B$9"
+    picked = DefinedName("Picked", attr_text="Data!$A$4:$A$8")
+    if hasattr(wb.defined_names, "add"):
+        wb.defined_names.add(picked)
+    else:
+        wb.defined_names.append(picked)
+    save(wb, folder, "references.xlsx")
+
+
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
-    for make in (values, grid, header, shapes, paging, charts, reading):
+    for make in (values, grid, header, shapes, paging, charts, reading, editing, references):
         make(folder)
 
 

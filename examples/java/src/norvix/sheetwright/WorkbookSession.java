@@ -290,14 +290,29 @@ public final class WorkbookSession {
      * {@code text} (or, with {@code matchEntire}, hold exactly it), by rows, each once.
      */
     public List<String> find(String text, boolean matchCase, boolean matchEntire) {
+        return find(Map.of("FromOption", "0", "TillOption", "1"), text, true, matchCase, matchEntire);
+    }
+
+    /**
+     * The addresses of the matching cells of the block from {@code fromCell} to {@code toCell},
+     * by rows or by columns, each once, fetching every page.
+     */
+    public List<String> find(String fromCell, String toCell, String text, boolean byRows,
+            boolean matchCase, boolean matchEntire) {
+        return find(Map.of("FromOption", "3", "TillOption", "3",
+                "SpecifiedCellFrom", fromCell, "SpecifiedCellTo", toCell),
+                text, byRows, matchCase, matchEntire);
+    }
+
+    private List<String> find(Map<String, String> block, String text, boolean byRows,
+            boolean matchCase, boolean matchEntire) {
+        Map<String, String> parameters = new LinkedHashMap<>(block);
+        parameters.put("FindText", text);
+        parameters.put("SearchOption", byRows ? "1" : "0");
+        parameters.put("MatchCase", matchCase ? "1" : "0");
+        parameters.put("MatchEntire", matchEntire ? "1" : "0");
         List<String> rows = new ArrayList<>();
-        CommandResponse page = run("Find", Map.of(
-                "FromOption", "0",
-                "TillOption", "1",
-                "FindText", text,
-                "SearchOption", "1",
-                "MatchCase", matchCase ? "1" : "0",
-                "MatchEntire", matchEntire ? "1" : "0"));
+        CommandResponse page = run("Find", parameters);
         while (true) {
             for (TableResponse.Row row : page.getTableResponse().getTableVariable().getRowsList()) {
                 rows.add(row.getColumnsCount() == 0 ? "" : row.getColumns(0));
@@ -313,6 +328,133 @@ public final class WorkbookSession {
             rows.remove(0);
         }
         return List.copyOf(new LinkedHashSet<>(rows));
+    }
+
+    /**
+     * Replaces {@code text} by {@code replacement} in every cell from A1 to the sheet's last
+     * cell (with {@code matchEntire}, only cells holding exactly the text).
+     */
+    public void replace(String text, String replacement, boolean matchCase, boolean matchEntire) {
+        replace(Map.of("FromOption", "0", "TillOption", "1"), text, replacement, matchCase,
+                matchEntire);
+    }
+
+    /** Replaces the text in the block from {@code fromCell} to {@code toCell} (one cell too). */
+    public void replace(String fromCell, String toCell, String text, String replacement,
+            boolean matchCase, boolean matchEntire) {
+        replace(Map.of("FromOption", "3", "TillOption", "3",
+                "SpecifiedCellFrom", fromCell, "SpecifiedCellTo", toCell),
+                text, replacement, matchCase, matchEntire);
+    }
+
+    private void replace(Map<String, String> block, String text, String replacement,
+            boolean matchCase, boolean matchEntire) {
+        Map<String, String> parameters = new LinkedHashMap<>(block);
+        parameters.put("FindText", text);
+        parameters.put("ReplaceText", replacement);
+        parameters.put("SearchOption", "1");
+        parameters.put("MatchCase", matchCase ? "1" : "0");
+        parameters.put("MatchEntire", matchEntire ? "1" : "0");
+        run("Replace", parameters);
+    }
+
+    /** How a deletion closes the gap it leaves. */
+    public enum Shift {
+        /** The cells below move up. */
+        UP("0"),
+        /** The cells to the right move left. */
+        LEFT("1"),
+        /** The whole rows of the cells go. */
+        ENTIRE_ROWS("2"),
+        /** The whole columns of the cells go. */
+        ENTIRE_COLUMNS("3");
+
+        final String option;
+
+        Shift(String option) {
+            this.option = option;
+        }
+    }
+
+    /** Deletes the cell or range at {@code address} (such as "B3" or "B2:C4"). */
+    public void deleteCells(String address, Shift shift) {
+        run("DeleteCells", Map.of("CellOption", "1", "SpecifiedCellFrom", address,
+                "DeleteOption", shift.option));
+    }
+
+    /** Deletes the block from {@code fromCell} to {@code toCell}. */
+    public void deleteCells(String fromCell, String toCell, Shift shift) {
+        run("DeleteCells", Map.of("CellOption", "1", "SpecifiedCellFrom", fromCell,
+                "SpecifiedCellTo", toCell, "DeleteOption", shift.option));
+    }
+
+    /** Deletes the listed cells (such as "B2", "D4") together, in one deletion. */
+    public void deleteCells(List<String> addresses, Shift shift) {
+        if (addresses.isEmpty()) {
+            return;
+        }
+        for (String address : addresses) {
+            if (address.contains(",")) {
+                throw new IllegalArgumentException("an address cannot contain a comma: " + address);
+            }
+        }
+        // A single address is sent with a trailing comma so that it still goes as a list.
+        String list = String.join(",", addresses) + (addresses.size() == 1 ? "," : "");
+        run("DeleteCells", Map.of("CellOption", "1", "SpecifiedCellFrom", list,
+                "DeleteOption", shift.option));
+    }
+
+    /** Deletes the active cell. */
+    public void deleteActiveCell(Shift shift) {
+        run("DeleteCells", Map.of("CellOption", "0", "DeleteOption", shift.option));
+    }
+
+    /**
+     * The nearest cell without a value after {@code address}, to its right or below it (to the
+     * sheet's edge); empty when there is none.
+     */
+    public String findNextEmptyCell(String address, boolean toTheRight) {
+        CommandResponse response = run("FindNextEmptyCell", Map.of("CellOption", "1",
+                "SpecifiedCellFrom", address, "SearchOption", toTheRight ? "1" : "0"));
+        List<TableResponse.Row> rows = response.getTableResponse().getTableVariable().getRowsList();
+        return rows.isEmpty() || rows.get(0).getColumnsCount() == 0 ? "" : rows.get(0).getColumns(0);
+    }
+
+    /** A direction along a row or a column. */
+    public enum Direction {
+        LEFT("0"), RIGHT("1"), UP("2"), DOWN("3");
+
+        final String option;
+
+        Direction(String option) {
+            this.option = option;
+        }
+    }
+
+    /**
+     * Selects the nearest cell without a value from {@code address} in {@code direction}; the
+     * selection stays when there is none.
+     */
+    public void goToNextEmptyCell(String address, Direction direction) {
+        run("GoToNextEmptyCell", Map.of("CellOption", "1", "SpecifiedCellFrom", address,
+                "ToWards", direction.option));
+    }
+
+    /** Deletes the rows above the used range and the blank rows inside it. */
+    public void removeBlankRows() {
+        run("RemoveBlankRows", Map.of("BeginningRowOption", "0", "EndRowOption", "0"));
+    }
+
+    /**
+     * Deletes the blank rows from {@code firstRow} to {@code lastRow} (rows above the used range
+     * included); both must lie within the used range's last row.
+     */
+    public void removeBlankRows(long firstRow, long lastRow) {
+        run("RemoveBlankRows", Map.of(
+                "BeginningRowOption", "1", "BeginningSpecificRowOption", "0",
+                "BeginningRowNumber", Long.toString(firstRow),
+                "EndRowOption", "1", "EndSpecificRowOption", "0",
+                "EndRowNumber", Long.toString(lastRow)));
     }
 
     /**
