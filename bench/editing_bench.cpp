@@ -9,7 +9,7 @@
 
 #include "bench/bench_registry.h"
 #include "bench/large_workbook.h"
-#include "bench/send_support.h"
+#include "bench/session_requests.h"
 #include "boundary/Exports.h"
 
 namespace {

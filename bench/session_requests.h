@@ -61,12 +61,14 @@ inline std::string LargeWorkbook() {
   return path;
 }
 
+inline std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
 // The request for command `name` on session "bench"; `parameters` is JSON
 // member text such as "\"CellOption\":\"1\"" (ASCII), or empty.
 inline std::wstring Request(const std::string& name, const std::string& parameters) {
   const std::string json = "{\"commandName\":\"" + name + "\",\"parameter\":{\"SessionName\":\"bench\"" +
                            (parameters.empty() ? "" : "," + parameters) + "}}";
-  return std::wstring(json.begin(), json.end());
+  return Wide(json);
 }
 
 // User and system time of this process so far, in seconds: a figure that a
