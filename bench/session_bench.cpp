@@ -72,6 +72,7 @@ SW_BENCHMARK(session_read_all_pages) {
   const double processorStart = ProcessorSeconds();
   bool ok = Succeeded(Send(Request("Open", "\"FileName\":\"" + path + "\"").c_str()));
   const double residentAfterOpen = sheetwright::bench::CurrentResidentMiB();
+  const double peakOfOpen = sheetwright::bench::PeakResidentMiB();
   const std::wstring first = Request("GetWorksheetData", "");
   const std::wstring next = Request("GetMoreWorksheetData", "");
   const wchar_t* reply = Send(first.c_str());
@@ -93,7 +94,7 @@ SW_BENCHMARK(session_read_all_pages) {
   report.Note(std::to_string(pages) + " pages, " + std::to_string(characters) +
               " reply characters; " + std::to_string(processorSeconds) +
               " s of processor time; resident after the open " + std::to_string(residentAfterOpen) +
-              " MiB");
+              " MiB, peak during it " + std::to_string(peakOfOpen) + " MiB");
   report.Figure("read_all_pages_100k_x10_s", seconds, "s");
   report.Figure("read_all_peak_mb", peak, "MiB");
   if (const double peer = sheetwright::bench::OpenpyxlReadSeconds(path); peer > 0) {

@@ -169,6 +169,15 @@ BSTR BstrBlockAllocator::Allocate(const OLECHAR* text, UINT length) {
   return result;
 }
 
+BSTR BstrBlockAllocator::Reuse(BSTR made) {
+  if (!made) return nullptr;
+  const uint32_t tag = *TagOf(made);
+  if (tag == 0) return SysAllocStringLen(made, SysStringLen(made));
+  char* block = reinterpret_cast<char*>(TagOf(made)) - size_t(tag) * 8;
+  reinterpret_cast<BlockHeader*>(block)->holders.fetch_add(1, std::memory_order_relaxed);
+  return made;
+}
+
 BSTR SysAllocString(const OLECHAR* psz) {
   if (!psz) return nullptr;
   size_t length = 0;

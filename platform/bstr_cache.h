@@ -7,7 +7,8 @@
 //   that makes very many texts at once, such as a value array of a whole
 //   sheet, places them one after another in 256 KB blocks mapped from the
 //   system. Each text is still an ordinary BSTR, freed with SysFreeString; a
-//   block is unmapped when its last text is freed.
+//   block is unmapped when its last text is freed. A text repeated many
+//   times can be handed out once per owner from one place in a block.
 //
 // Both are switched off, as in the real runtime, when the environment
 // variable OANOCACHE is set when the first BSTR is made, and by default in a
@@ -26,6 +27,7 @@
 class BstrBlockAllocator {
  public:
   BSTR Allocate(const OLECHAR* text, UINT length) { return SysAllocStringLen(text, length); }
+  BSTR Reuse(BSTR made) { return SysAllocStringLen(made, SysStringLen(made)); }
 };
 
 #else
@@ -52,6 +54,11 @@ class BstrBlockAllocator {
   // As SysAllocStringLen(text, length). Long texts, and every text while the
   // cache is off, get a heap block of their own.
   BSTR Allocate(const OLECHAR* text, UINT length);
+  // The same text again for a second owner: a text `made` by Allocate that
+  // lives in a shared block is handed out once more (the block counts one
+  // more holder, and each owner frees it with SysFreeString as usual);
+  // otherwise a copy. Owners must not write into a text they share.
+  BSTR Reuse(BSTR made);
 
  private:
   void Retire();

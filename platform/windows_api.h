@@ -16,6 +16,26 @@
 #include <shlwapi.h>
 #include <winnetwk.h>
 
+#if defined(__MINGW32__) && defined(__cplusplus)
+// mingw-w64's oleauto.h declares the source of VariantChangeType(Ex),
+// VariantCopy and VariantCopyInd without the const the Windows SDK gives it;
+// these overloads accept what the SDK accepts. None of them writes the
+// source.
+inline HRESULT VariantChangeType(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, USHORT wFlags, VARTYPE vt) {
+  return VariantChangeType(pvargDest, const_cast<VARIANTARG*>(pvarSrc), wFlags, vt);
+}
+inline HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, LCID lcid, USHORT wFlags,
+                                   VARTYPE vt) {
+  return VariantChangeTypeEx(pvargDest, const_cast<VARIANTARG*>(pvarSrc), lcid, wFlags, vt);
+}
+inline HRESULT VariantCopy(VARIANTARG* pvargDest, const VARIANTARG* pvargSrc) {
+  return VariantCopy(pvargDest, const_cast<VARIANTARG*>(pvargSrc));
+}
+inline HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc) {
+  return VariantCopyInd(pvarDest, const_cast<VARIANTARG*>(pvargSrc));
+}
+#endif
+
 #else
 
 #include "platform/base_types.h"
@@ -37,5 +57,6 @@
 #include "platform/last_error.h"
 #include "platform/sleep.h"
 #include "platform/wide_format.h"
+#include "platform/crt_time.h"
 
 #endif

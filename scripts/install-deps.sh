@@ -10,7 +10,7 @@ packages=(
   python3-openpyxl
   clang-14 libclang-rt-14-dev
   openjdk-17-jdk-headless libjna-java libprotobuf-java libgoogle-gson-java libguava-java
-  wine64 g++-mingw-w64-x86-64-posix
+  wine64 g++-mingw-w64-x86-64-posix dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -270,6 +270,11 @@ class CExcelCom : public ExcelBase {
   int UsedEndForSelection(const wchar_t* failureCode, LONG& lastRow, LONG& lastColumn);
   // The active cell's row, column and relative address; false without one.
   bool LocateActiveCell(LONG& row, LONG& column, std::wstring& address);
+  // "SelectRows" (row numbers) and "SelectColumns" (column letters) once
+  // their texts are read: option 0 selects the active cell's line, 1 the
+  // line `from`, 2 the lines `from` to `to`, across the used range; an
+  // empty line fails with the command's code 100.
+  int SelectLines(const wchar_t* label, bool columns, int cellOption, std::wstring from, std::wstring to);
   // ---- Find, replace, delete, empty cells, blank rows ------------------------
   // Appends a row of one column holding `text` to the table response.
   void AddNewRowToTableData(const std::wstring& text);

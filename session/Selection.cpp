@@ -74,28 +74,45 @@ bool CExcelCom::LocateActiveCell(LONG& row, LONG& column, std::wstring& address)
   return true;
 }
 
+int CExcelCom::SelectLines(const wchar_t* label, bool columns, int cellOption, std::wstring from, std::wstring to) {
+  const SelectionCodes& codes = columns ? kColumnCodes : kRowCodes;
+  LONG lastRow = 1, lastColumn = 1;
+  if (!UsedEndForSelection(codes.noUsedRange, lastRow, lastColumn)) return 0;
+  if (cellOption == 0) {
+    LONG row = 0, column = 0;
+    std::wstring address;
+    if (!LocateActiveCell(row, column, address)) return AnswerFailure(codes.noActiveCell);
+    from = to = columns ? GetColumnName(column) : std::to_wstring(row);
+  } else if (cellOption == 1) {
+    to = from;
+  } else if (cellOption != 2) {
+    return AnswerFailure(codes.noUsedRange);
+  }
+  if (from.empty() || to.empty()) return AnswerFailure(codes.noUsedRange);
+  // Rows run from column A to the used range's last column, columns from
+  // row 1 to its last row.
+  const std::wstring first = columns ? Corner(from, 1) : L"A" + from;
+  const std::wstring last = columns ? Corner(to, lastRow) : GetColumnName(lastColumn) + to;
+  if (columns && (!IsContainOnlyAlpha(from) || !IsContainOnlyAlpha(to))) {
+    // Not column letters: the corners would name another range (a digit
+    // turns "5" + "1" into row 51).
+    AddErrorCodeToResponse(codes.rangeRefused);
+    BuildResponseFromStatus(0);
+    AddErrorParamater(L"Range", first.c_str(), last.c_str());
+    return 0;
+  }
+  return SelectBetweenCorners(label, codes.rangeRefused, first, last);
+}
+
 int CExcelCom::SelectRows(int cellOption, LONG rowFrom, LONG rowTo) {
   static const wchar_t kLabel[] = L"SelectRows";
   if (IsLogEnabled()) {
     WriteLog(kLabel, L"Cell Option = " + std::to_wstring(cellOption) + L" Row from  = " +
                          std::to_wstring(rowFrom) + L" Row to = " + std::to_wstring(rowTo));
   }
-  LONG lastRow = 1, lastColumn = 1;
-  if (!UsedEndForSelection(kRowCodes.noUsedRange, lastRow, lastColumn)) return 0;
-  if (cellOption == 0) {
-    LONG column = 0;
-    std::wstring address;
-    if (!LocateActiveCell(rowFrom, column, address)) return AnswerFailure(kRowCodes.noActiveCell);
-    rowTo = rowFrom;
-  } else if (cellOption == 1) {
-    rowTo = rowFrom;
-  } else if (cellOption != 2) {
-    return AnswerFailure(kRowCodes.noUsedRange);
-  }
-  if (rowFrom < 1 || rowTo < 1) return AnswerFailure(kRowCodes.noUsedRange);
-  const std::wstring lastLetters = GetColumnName(lastColumn);
-  return SelectBetweenCorners(kLabel, kRowCodes.rangeRefused, Corner(L"A", rowFrom),
-                              Corner(lastLetters, rowTo));
+  // A row before the first is no row.
+  auto rowText = [](LONG row) { return row >= 1 ? std::to_wstring(row) : std::wstring(); };
+  return SelectLines(kLabel, false, cellOption, rowText(rowFrom), rowText(rowTo));
 }
 
 int CExcelCom::SelectColumns(int cellOption, const wchar_t* columnFrom, const wchar_t* columnTo) {
@@ -104,30 +121,7 @@ int CExcelCom::SelectColumns(int cellOption, const wchar_t* columnFrom, const wc
     WriteLog(kLabel, L"Cell Option = " + std::to_wstring(cellOption) + L" From Column  = " +
                          OrEmpty(columnFrom) + L" To Column = " + OrEmpty(columnTo));
   }
-  LONG lastRow = 1, lastColumn = 1;
-  if (!UsedEndForSelection(kColumnCodes.noUsedRange, lastRow, lastColumn)) return 0;
-  std::wstring from = OrEmpty(columnFrom), to = OrEmpty(columnTo);
-  if (cellOption == 0) {
-    LONG row = 0, column = 0;
-    std::wstring address;
-    if (!LocateActiveCell(row, column, address)) return AnswerFailure(kColumnCodes.noActiveCell);
-    from = to = GetColumnName(column);
-  } else if (cellOption == 1) {
-    to = from;
-  } else if (cellOption != 2) {
-    return AnswerFailure(kColumnCodes.noUsedRange);
-  }
-  if (from.empty() || to.empty()) return AnswerFailure(kColumnCodes.noUsedRange);
-  const std::wstring first = Corner(from, 1), last = Corner(to, lastRow);
-  if (!IsContainOnlyAlpha(from) || !IsContainOnlyAlpha(to)) {
-    // Not column letters: the corners would name another range (a digit
-    // turns "5" + "1" into row 51).
-    AddErrorCodeToResponse(kColumnCodes.rangeRefused);
-    BuildResponseFromStatus(0);
-    AddErrorParamater(L"Range", first.c_str(), last.c_str());
-    return 0;
-  }
-  return SelectBetweenCorners(kLabel, kColumnCodes.rangeRefused, first, last);
+  return SelectLines(kLabel, true, cellOption, OrEmpty(columnFrom), OrEmpty(columnTo));
 }
 
 int CExcelCom::SelectCells(int cellOption, const wchar_t* cellFrom, const wchar_t* cellTo) {

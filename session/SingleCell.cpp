@@ -172,11 +172,14 @@ int CExcelCom::GoToCell(int cellOption, const wchar_t* cellFrom, const wchar_t* 
 
   if (target.HoldsDispatch()) {
     WriteLog(kLabel, L"Cell for select is found");
-    SelectRange(target.Dispatch());
+    // A target the application refuses to select (another sheet is active)
+    // is a failure, answered with the application's description.
+    const int selected = SelectRange(target.Dispatch());
     target.Reset();
     WriteLog(kLabel, L"End");
-    BuildResponseFromStatus(1);
-    return 1;
+    if (!selected) AddErrorCodeToResponse(L"EXCEL_QUV_GOTOCELL_100");
+    BuildResponseFromStatus(selected ? 1 : 0);
+    return selected ? 1 : 0;
   }
   target.Reset();
   AddErrorMessageToResponse(L"An unknown error occurred when executing the command");

@@ -40,7 +40,7 @@ inline size_t Utf16Length(const std::wstring& text) {
   } else {
     size_t length = text.size();
     for (wchar_t c : text) {
-      if (static_cast<uint32_t>(c) > 0xFFFF) ++length;
+      if ((static_cast<uint32_t>(c) >> 16) != 0) ++length;  // a code point above U+FFFF
     }
     return length;
   }

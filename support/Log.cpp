@@ -77,7 +77,7 @@ void AppendTimeStamp(std::string& line) {
   std::tm local{};
   char buffer[32];
   size_t length = 0;
-  if (localtime_r(&now, &local) != nullptr) {
+  if (localtime_s(&local, &now) == 0) {
     length = std::strftime(buffer, sizeof buffer, "%d.%m.%Y %H:%M:%S ", &local);
   }
   if (length == 0) {

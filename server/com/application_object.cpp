@@ -8,12 +8,13 @@
 // Workbooks members: Count G; Item G Index (default member); Open M/G
 // Filename, ...; Add M/G; Close M/G; Application G.
 #include <algorithm>
-#include <unordered_set>
 
 #include "server/com/dispatch_object.h"
 #include "server/com/macro_registry.h"
 #include "server/com/object_factory.h"
 #include "server/com/range_object.h"
+#include "server/engine/calculation.h"
+#include "server/engine/reference_adjust.h"
 #include "server/engine/workbook.h"
 
 namespace sheetwright::server {
@@ -130,6 +131,22 @@ class ApplicationObject : public DispatchObject {
     if (areas.empty()) areas.push_back(CellRect{sheet->activeRow, sheet->activeCol, sheet->activeRow, sheet->activeCol});
     call.ReturnObject(RangeObject::New(book, sheet, std::move(areas)));
   }
+  // Calculate: the volatile formulas of every open workbook (the others are
+  // kept calculated as cells change); CalculateFull: every formula.
+  void Calculate(Call& call) {
+    for (const auto& book : app_->books) {
+      engine::SettleFormulaReferences(book->book);
+      book->book.calculation->Recalculate();
+    }
+    call.ReturnBool(true);
+  }
+  void CalculateFull(Call& call) {
+    for (const auto& book : app_->books) {
+      engine::SettleFormulaReferences(book->book);
+      book->book.calculation->CalculateFull();
+    }
+    call.ReturnBool(true);
+  }
   void Quit(Call& call) {
     app_->Quit();
     call.ReturnBool(true);
@@ -158,11 +175,7 @@ class ApplicationObject : public DispatchObject {
     const auto& args = call.args;
     std::shared_ptr<BookState> book;
     engine::Sheet* sheet = nullptr;
-    std::vector<CellRect> areas;
-    // Areas already taken, so that a union built up piece by piece from
-    // thousands of cells stays linear.
-    std::unordered_set<uint64_t> taken;
-    size_t given = 0;
+    size_t given = 0, total = 0;
     for (size_t i = 0; i < args.size(); ++i) {
       if (!args.Has(i)) continue;
       RangeObject* range = RangeObject::From(args.Object(i));
@@ -171,14 +184,31 @@ class ApplicationObject : public DispatchObject {
       if (sheet && range->sheet() != sheet) ThrowApplicationError(L"Method 'Union' of object '_Application' failed");
       book = range->book();
       sheet = range->sheet();
-      for (const CellRect& a : range->areas()) {
-        const uint64_t key = (uint64_t(uint32_t(a.r1)) * 16385u + uint32_t(a.c1)) * 0x9E3779B97F4A7C15ull ^
-                             (uint64_t(uint32_t(a.r2)) << 20) ^ uint64_t(uint32_t(a.c2));
-        // A key seen before is a duplicate or a rare collision: look.
-        if (taken.insert(key).second || std::find(areas.begin(), areas.end(), a) == areas.end()) areas.push_back(a);
-      }
+      total += range->areas().size();
     }
     if (given < 2) ThrowResult(DISP_E_PARAMNOTOPTIONAL);
+    // The areas in order, each once. Areas already taken are found in an
+    // open-addressing table of their positions (at most half full), so that
+    // a union built up piece by piece from thousands of cells stays linear
+    // and costs two allocations.
+    std::vector<CellRect> areas;
+    areas.reserve(total);
+    size_t slots = 16;
+    while (slots < 2 * total) slots *= 2;
+    std::vector<uint32_t> taken(slots, 0);  // position + 1; 0 is free
+    for (size_t i = 0; i < args.size(); ++i) {
+      if (!args.Has(i)) continue;
+      for (const CellRect& a : RangeObject::From(args.Object(i))->areas()) {
+        uint64_t hash = (uint64_t(uint32_t(a.r1)) * 16385u + uint32_t(a.c1)) * 0x9E3779B97F4A7C15ull ^
+                        (uint64_t(uint32_t(a.r2)) << 20) ^ uint64_t(uint32_t(a.c2));
+        hash ^= hash >> 29;
+        size_t slot = size_t(hash) & (slots - 1);
+        while (taken[slot] != 0 && !(areas[taken[slot] - 1] == a)) slot = (slot + 1) & (slots - 1);
+        if (taken[slot] != 0) continue;
+        areas.push_back(a);
+        taken[slot] = uint32_t(areas.size());
+      }
+    }
     book->CheckOpen();
     call.ReturnObject(RangeObject::New(book, sheet, areas));
   }
@@ -208,6 +238,8 @@ const MemberTable<ApplicationObject>& ApplicationObject::Table() {
       {{L"ActiveCell", kGet, {}}, &ApplicationObject::ActiveCell},
       {{L"Selection", kGet, {}}, &ApplicationObject::Selection},
       {{L"Quit", kMethod | kGet, {}}, &ApplicationObject::Quit},
+      {{L"Calculate", kMethod | kGet, {}}, &ApplicationObject::Calculate},
+      {{L"CalculateFull", kMethod | kGet, {}}, &ApplicationObject::CalculateFull},
       {{L"Run", kMethod | kGet, RunParameters()}, &ApplicationObject::Run},
       {{L"Union", kGet | kMethod, NumberedParameters(L"Arg", kMaxNumberedArguments)}, &ApplicationObject::Union},
       {{L"Range", kGet, {L"Cell1", L"Cell2"}}, &ApplicationObject::Range},

@@ -136,10 +136,16 @@ HRESULT DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
   ids[0] = DISPID(found + 1);
   HRESULT hr = S_OK;
   const std::vector<const wchar_t*>& params = members[found].params;
+  // Named arguments mostly come in the member's own order (Union's Arg1 to
+  // Arg30): each search starts after the last match, so such a list is
+  // found in one sweep instead of one per name. Parameter names are unique.
+  size_t next = 0;
   for (UINT i = 1; i < count; ++i) {
-    for (size_t p = 0; p < params.size(); ++p) {
+    for (size_t k = 0; k < params.size(); ++k) {
+      const size_t p = (next + k) % params.size();
       if (NamesEqual(names[i], params[p])) {
         ids[i] = DISPID(p);
+        next = p + 1;
         break;
       }
     }

@@ -1,5 +1,6 @@
 // Find and Replace of a range.
 #include "server/com/range_object.h"
+#include "server/engine/calculation.h"
 #include "server/engine/reference_adjust.h"
 #include "server/engine/cell_search.h"
 #include "server/engine/text_match.h"
@@ -126,7 +127,10 @@ void RangeObject::Replace(Call& call) {
       changes.push_back({row, col, std::move(value)});
     });
   }
-  for (const Change& change : changes) engine::StoreTypedValue(book, *sheet_, change.row, change.col, change.value);
+  engine::Calculation::Batch batch(*book.calculation);
+  for (const Change& change : changes)
+    if (!engine::StoreTypedValue(book, *sheet_, change.row, change.col, change.value))
+      ThrowMethodFailed(L"Replace", kClass);  // a formula the application refuses
   call.ReturnBool(true);
 }
 

@@ -42,6 +42,7 @@ const MemberTable<RangeObject>& RangeObject::Table() {
           {{L"Activate", kMethod | kGet, {}}, &RangeObject::Activate},
           {{L"Delete", kMethod | kGet, {L"Shift"}}, &RangeObject::Delete},
           {{L"ClearContents", kMethod | kGet, {}}, &RangeObject::ClearContents},
+          {{L"Calculate", kMethod | kGet, {}}, &RangeObject::Calculate},
           {{L"Find", kMethod | kGet,
             {L"What", L"After", L"LookIn", L"LookAt", L"SearchOrder", L"SearchDirection", L"MatchCase", L"MatchByte",
              L"SearchFormat"}},

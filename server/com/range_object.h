@@ -83,6 +83,7 @@ class RangeObject : public DispatchObject {
   void Column(Call& call);
   void Text(Call& call);
   void Formula(Call& call);
+  void Calculate(Call& call);
   void Worksheet(Call& call);
   void Application(Call& call);
 

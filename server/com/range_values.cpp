@@ -1,8 +1,12 @@
 // Value, Value2, Text, Formula and ClearContents of a range.
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <vector>
 
 #include "platform/bstr_cache.h"
 #include "server/com/range_object.h"
+#include "server/engine/calculation.h"
 #include "server/engine/reference_adjust.h"
 #include "server/engine/typed_input.h"
 #include "server/engine/value_text.h"
@@ -21,15 +25,44 @@ constexpr const wchar_t* kClass = L"Range";
 constexpr int64_t kMaxArrayCells = int64_t(1) << 25;
 constexpr SCODE kCellErrorBase = SCODE(0x800A0000);
 
+// The texts of one value array, in shared blocks. A text the array already
+// holds (the same string of the workbook, seen recently) is handed out again
+// from its place instead of being copied once more: a column of repeated
+// words costs one copy of each word, not one per cell.
+class ArrayTexts {
+ public:
+  explicit ArrayTexts(const engine::Workbook& book, size_t cells)
+      : book_(book), slots_(std::bit_ceil(std::clamp<size_t>(cells, 16, kMaxSlots))) {}
+
+  BSTR Make(uint32_t id) {
+    Slot& slot = slots_[id & (slots_.size() - 1)];
+    if (slot.text && slot.id == id) return blocks_.Reuse(slot.text);
+    const std::wstring_view text = book_.strings.Text(id);
+    BSTR made = blocks_.Allocate(text.data(), UINT(text.size()));
+    slot = Slot{id, made};
+    return made;
+  }
+
+ private:
+  static constexpr size_t kMaxSlots = 4096;
+  struct Slot {
+    uint32_t id = 0;
+    BSTR text = nullptr;  // held by an element of the array being filled
+  };
+  const engine::Workbook& book_;
+  std::vector<Slot> slots_;
+  BstrBlockAllocator blocks_;
+};
+
 // Writes the value of one cell into a VARIANT that is VT_EMPTY. Texts of an
-// array come from `texts` (shared blocks), a single cell's from the heap.
+// array come from `texts`, a single cell's from the heap.
 void CellToVariant(const engine::Workbook& book, const Cell& cell, bool asValue2, VARIANT* out,
-                   BstrBlockAllocator* texts = nullptr) {
+                   ArrayTexts* texts = nullptr) {
   switch (cell.type) {
     case CellType::Empty:
       if (cell.formula) {
         // "=" and the formula, written straight into the BSTR.
-        const std::wstring_view text = book.strings.Text(cell.formula);
+        const std::wstring text = book.FormulaText(cell.formula);
         out->bstrVal = SysAllocStringLen(nullptr, UINT(text.size() + 1));
         if (!out->bstrVal) throw std::bad_alloc();
         out->bstrVal[0] = L'=';
@@ -65,9 +98,12 @@ void CellToVariant(const engine::Workbook& book, const Cell& cell, bool asValue2
       }
       return;
     case CellType::Text: {
-      const std::wstring_view text = book.strings.Text(cell.text);
-      out->bstrVal = texts ? texts->Allocate(text.data(), UINT(text.size()))
-                           : SysAllocStringLen(text.data(), UINT(text.size()));
+      if (texts) {
+        out->bstrVal = texts->Make(cell.text);
+      } else {
+        const std::wstring_view text = book.strings.Text(cell.text);
+        out->bstrVal = SysAllocStringLen(text.data(), UINT(text.size()));
+      }
       if (!out->bstrVal) throw std::bad_alloc();
       out->vt = VT_BSTR;
       return;
@@ -155,7 +191,7 @@ void RangeObject::GetValue(Call& call, bool asValue2) {
   SafeArrayAccessData(array, reinterpret_cast<void**>(&data));
   // Column-major: element (r, c) is data[(r - 1) + (c - 1) * rows].
   try {
-    BstrBlockAllocator texts;
+    ArrayTexts texts(book, size_t(rows) * cols);
     sheet_->ForEachCellIn(area, [&](int32_t row, int32_t col, const Cell& cell) {
       CellToVariant(book, cell, asValue2, &data[size_t(row - area.r1) + size_t(col - area.c1) * rows], &texts);
     });
@@ -174,6 +210,8 @@ void RangeObject::PutValue(Call& call) {
   engine::SettleFormulaReferences(book);
   const VARIANT* v = call.args.PutValue();
   if (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal) v = v->pvarVal;
+  // The cells are written first and recalculated once.
+  engine::Calculation::Batch batch(*book.calculation);
   if (v->vt & VT_ARRAY) {
     // A 1- or 2-D array fills the first area from its top-left corner;
     // cells beyond the array's extent get #N/A.
@@ -245,13 +283,24 @@ void RangeObject::Formula(Call& call) {
   call.ReturnText(cell ? engine::EnteredText(book, *cell) : std::wstring());
 }
 
+void RangeObject::Calculate(Call& call) {
+  engine::Workbook& book = Book();
+  engine::SettleFormulaReferences(book);
+  for (const CellRect& a : areas_) book.calculation->CalculateRange(*sheet_, a);
+  call.ReturnBool(true);
+}
+
 void RangeObject::ClearContents(Call& call) {
   engine::Workbook& book = Book();
   std::vector<std::pair<int32_t, int32_t>> cells;
   for (const CellRect& a : areas_)
     sheet_->ForEachCellIn(a, [&](int32_t r, int32_t c, const Cell&) { cells.emplace_back(r, c); });
-  for (auto [r, c] : cells) sheet_->Clear(r, c);
+  for (auto [r, c] : cells) {
+    if (const Cell* cell = sheet_->Find(r, c); cell && cell->formula) book.calculation->Forget(cell->formula);
+    sheet_->Clear(r, c);
+  }
   book.dirty = true;
+  for (const CellRect& a : areas_) book.calculation->CellsChanged(*sheet_, a);
   call.ReturnBool(true);
 }
 

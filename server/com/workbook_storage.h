@@ -16,4 +16,9 @@ using StorageResult = files::FileStatus;
 StorageResult LoadWorkbookFile(const std::wstring& path, engine::Workbook& into);
 StorageResult SaveWorkbookFile(engine::Workbook& workbook);
 
+// The sheet's AutoFilter: whether it is on, and switching it off (the range
+// goes and the rows it hid are shown; false when there was none).
+bool SheetHasAutoFilter(const engine::Sheet& sheet);
+bool RemoveSheetAutoFilter(engine::Workbook& workbook, engine::Sheet& sheet);
+
 }  // namespace sheetwright::server

@@ -10,7 +10,11 @@
 #include "server/com/dispatch_object.h"
 #include "server/com/object_factory.h"
 #include "server/com/range_object.h"
+#include "server/com/workbook_storage.h"
 #include "server/engine/address.h"
+#include "server/engine/calculation.h"
+#include "server/engine/reference_adjust.h"
+#include "server/engine/workbook.h"
 
 namespace sheetwright::server {
 
@@ -136,9 +140,20 @@ class WorksheetObject : public DispatchObject {
   }
   void AutoFilterMode(Call& call) {
     RequireCells(L"AutoFilterMode");
-    if (!call.IsPut()) return call.ReturnBool(false);  // filters are not modelled: never on
+    if (!call.IsPut()) return call.ReturnBool(SheetHasAutoFilter(*sheet_));
     VARIANT flag = Arguments::Coerce(call.args.PutValue(), VT_BOOL, call.args.PutValueIndex());
+    // Only False can be put (a filter is made with AutoFilter); on a sheet
+    // without a filter it changes nothing.
     if (flag.boolVal != VARIANT_FALSE) ThrowUnableToSet(L"AutoFilterMode", kClass);
+    RemoveSheetAutoFilter(Book(), *sheet_);
+  }
+  // The sheet's formulas and what depends on them.
+  void Calculate(Call& call) {
+    RequireCells(L"Calculate");
+    engine::Workbook& book = Book();
+    engine::SettleFormulaReferences(book);
+    book.calculation->CalculateRange(*sheet_, CellRect{1, 1, kMaxRows, kMaxColumns});
+    call.ReturnBool(true);
   }
   void Select(Call& call) {
     engine::Workbook& book = Book();
@@ -172,6 +187,7 @@ const MemberTable<WorksheetObject>& WorksheetObject::Table() {
       {{L"UsedRange", kGet, {}}, &WorksheetObject::UsedRange},
       {{L"AutoFilterMode", kGet | kPut, {}}, &WorksheetObject::AutoFilterMode},
       {{L"Select", kMethod | kGet, {L"Replace"}}, &WorksheetObject::Select},
+      {{L"Calculate", kMethod | kGet, {}}, &WorksheetObject::Calculate},
       {{L"Application", kGet, {}}, &WorksheetObject::Application},
       {{L"Parent", kGet, {}}, &WorksheetObject::Parent},
   });

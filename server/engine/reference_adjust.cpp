@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "server/engine/calculation.h"
 #include "server/engine/workbook.h"
 
 namespace sheetwright::engine {
@@ -59,25 +60,30 @@ bool MapSpan(const std::vector<int32_t>& deleted, int32_t& lo, int32_t& hi) {
   return true;
 }
 
-// Rows lo..hi within the block's columns after the block r1..r2 was
-// deleted and the cells below moved up.
-bool MapBlockSpan(int32_t r1, int32_t r2, int32_t& lo, int32_t& hi) {
-  const int32_t height = r2 - r1 + 1;
-  if (hi < r1) return true;
-  if (lo > r2) {
-    lo -= height;
-    hi -= height;
-    return true;
-  }
-  if (lo >= r1 && hi <= r2) return false;
-  const int32_t newLo = lo < r1 ? lo : r1;
-  const int32_t newHi = hi > r2 ? hi - height : r1 - 1;
-  lo = newLo;
-  hi = newHi;
-  return true;
+// The band of `bands` (disjoint, sorted by lo) holding all of first..last,
+// or null.
+template <class Band>
+const Band* BandHolding(const std::vector<Band>& bands, int32_t first, int32_t last) {
+  auto after = std::upper_bound(bands.begin(), bands.end(), first,
+                                [](int32_t value, const Band& band) { return value < band.lo; });
+  if (after == bands.begin()) return nullptr;
+  const Band& band = *std::prev(after);
+  return last <= band.hi ? &band : nullptr;
 }
 
 }  // namespace
+
+EditMapper::Band* EditMapper::BandFor(Step& step, int32_t lo, int32_t hi) {
+  auto after = std::upper_bound(step.bands.begin(), step.bands.end(), lo,
+                                [](int32_t value, const Band& band) { return value < band.lo; });
+  if (after != step.bands.begin()) {
+    Band& before = *std::prev(after);
+    if (before.lo == lo && before.hi == hi) return &before;
+    if (before.hi >= lo) return nullptr;
+  }
+  if (after != step.bands.end() && after->lo <= hi) return nullptr;
+  return &*step.bands.insert(after, Band{lo, hi, {}});
+}
 
 EditMapper::EditMapper(std::span<const StructuralEdit> edits) {
   for (const StructuralEdit& e : edits) {
@@ -85,9 +91,16 @@ EditMapper::EditMapper(std::span<const StructuralEdit> edits) {
     if (rows || columns) {
       if (steps_.empty() || steps_.back().kind != e.kind) steps_.push_back(Step{e.kind, {}, {}});
       AddDeletion(steps_.back().deleted, rows ? e.r1 : e.c1, rows ? e.r2 : e.c2);
-    } else {
-      steps_.push_back(Step{e.kind, {}, CellRect{e.r1, e.c1, e.r2, e.c2}});
+      continue;
     }
+    const bool up = e.kind == EditKind::DeleteShiftUp;
+    const int32_t lo = up ? e.c1 : e.r1, hi = up ? e.c2 : e.r2;
+    Band* band = !steps_.empty() && steps_.back().kind == e.kind ? BandFor(steps_.back(), lo, hi) : nullptr;
+    if (band == nullptr) {
+      steps_.push_back(Step{e.kind, {}, {}});
+      band = BandFor(steps_.back(), lo, hi);
+    }
+    AddDeletion(band->deleted, up ? e.r1 : e.c1, up ? e.r2 : e.c2);
   }
 }
 
@@ -110,14 +123,14 @@ bool EditMapper::Map(FormulaReference& ref) const {
         break;
       case EditKind::DeleteShiftUp:
         // Only a reference within the moved columns follows them.
-        if (!wholeColumns && !wholeRows && c1 >= step.block.c1 && c2 <= step.block.c2 &&
-            !MapBlockSpan(step.block.r1, step.block.r2, r1, r2))
-          return false;
+        if (!wholeColumns && !wholeRows)
+          if (const Band* band = BandHolding(step.bands, c1, c2); band && !MapSpan(band->deleted, r1, r2))
+            return false;
         break;
       case EditKind::DeleteShiftLeft:
-        if (!wholeColumns && !wholeRows && r1 >= step.block.r1 && r2 <= step.block.r2 &&
-            !MapBlockSpan(step.block.c1, step.block.c2, c1, c2))
-          return false;
+        if (!wholeColumns && !wholeRows)
+          if (const Band* band = BandHolding(step.bands, r1, r2); band && !MapSpan(band->deleted, c1, c2))
+            return false;
         break;
     }
   }
@@ -205,24 +218,11 @@ void SettleFormulaReferences(Workbook& book) {
       if (EqualsNoCase(sheet->name, name)) return &mapper;
     return nullptr;
   };
-  struct Change {
-    int32_t row, col;
-    uint32_t formula;
-  };
-  std::vector<Change> changes;
-  std::wstring text;
-  for (auto& sheet : book.sheets) {
-    changes.clear();
-    sheet->ForEachRow([&](int32_t row) {
-      sheet->ForEachCellInRow(row, [&](int32_t col, const Cell& cell) {
-        if (!cell.formula) return;
-        text.assign(book.strings.Text(cell.formula));
-        if (AdjustFormulaReferences(text, sheet->name, lookup))
-          changes.push_back({row, col, book.strings.Intern(text)});
-      });
-    });
-    for (const Change& change : changes) sheet->SetFormulaId(change.row, change.col, change.formula);
-  }
+  // The formulas render their text where they were compiled (before the
+  // edits), are adjusted, and compile again where their cells are now.
+  book.calculation->Relocate([&](const Sheet& sheet, std::wstring& text) {
+    return AdjustFormulaReferences(text, sheet.name, lookup);
+  });
 }
 
 }  // namespace sheetwright::engine

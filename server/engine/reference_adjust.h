@@ -6,8 +6,11 @@
 // EditMapper composes a series of a sheet's structural edits once, so that
 // each reference is mapped through the whole series in about O(log n):
 // consecutive row deletions (and consecutive column deletions) are merged
-// into one sorted set of deleted original numbers; shifted blocks stay
-// separate steps.
+// into one sorted set of deleted original numbers. Consecutive blocks
+// shifted up are merged the same way per column band (the columns c1..c2
+// they move), as long as the run's bands are equal or disjoint: a block only
+// moves references wholly inside its band, so blocks of disjoint bands
+// commute. Blocks shifted left likewise, per row band.
 #pragma once
 
 #include <cstdint>
@@ -35,11 +38,20 @@ class EditMapper {
   std::optional<CellRect> MapRect(const CellRect& rect) const;
 
  private:
+  // The columns lo..hi of blocks shifted up (rows lo..hi of blocks shifted
+  // left) and the rows (columns) deleted in them, sorted original numbers.
+  struct Band {
+    int32_t lo, hi;
+    std::vector<int32_t> deleted;
+  };
   struct Step {
     EditKind kind;
     std::vector<int32_t> deleted;  // DeleteRows/DeleteColumns: sorted original numbers
-    CellRect block{};              // DeleteShiftUp/DeleteShiftLeft
+    std::vector<Band> bands;       // DeleteShiftUp/DeleteShiftLeft: disjoint, sorted by lo
   };
+  // The band lo..hi of the last step when it can take one (adding it when
+  // new); null when the band overlaps one of the step's others.
+  Band* BandFor(Step& step, int32_t lo, int32_t hi);
   std::vector<Step> steps_;
 };
 

@@ -24,6 +24,18 @@ const Cell* Sheet::Find(int32_t row, int32_t col) const {
   return i < 0 ? nullptr : &record->cells[size_t(i)];
 }
 
+Cell* Sheet::FindForUpdate(int32_t row, int32_t col) {
+  RowRecord* record = rows_.Find(row);
+  if (!record) return nullptr;
+  const ptrdiff_t i = record->IndexOf(col);
+  if (i < 0) return nullptr;
+  // A cell changed in place stays in the used range: known bounds stay known.
+  const bool boundsKnown = boundsVersion_ == version_ && record->cells[size_t(i)].IsUsed();
+  Touch();
+  if (boundsKnown) boundsVersion_ = version_;
+  return &record->cells[size_t(i)];
+}
+
 Cell& Sheet::Put(int32_t row, int32_t col) {
   Touch();
   return rows_.Obtain(row).Put(col);
@@ -152,73 +164,121 @@ void Sheet::DeleteShiftUp(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
   edits.push_back({EditKind::DeleteShiftUp, r1, c1, r2, c2});
 }
 
+namespace {
+
+// Makes the cells dest[a, b) a copy of src[c, d) (columns and cells), in
+// place where the columns already agree, as they do in a dense block.
+void ReplaceSegment(RowRecord& dest, size_t a, size_t b, const RowRecord& src, size_t c, size_t d) {
+  const size_t have = b - a, want = d - c;
+  if (have > want) {
+    dest.cols.erase(dest.cols.begin() + ptrdiff_t(a + want), dest.cols.begin() + ptrdiff_t(b));
+    dest.cells.erase(dest.cells.begin() + ptrdiff_t(a + want), dest.cells.begin() + ptrdiff_t(b));
+  } else if (have < want) {
+    dest.cols.insert(dest.cols.begin() + ptrdiff_t(b), want - have, uint16_t(0));
+    dest.cells.insert(dest.cells.begin() + ptrdiff_t(b), want - have, Cell{});
+  }
+  // Mostly one cell or a few: a plain loop, not a call of memmove.
+  for (size_t k = 0; k < want; ++k) {
+    dest.cols[a + k] = src.cols[c + k];
+    dest.cells[a + k] = src.cells[c + k];
+  }
+}
+
+// The cells of `record` in columns c1..c2, as [first, second), looking from
+// index `from` on (no cell before it lies in c1..c2).
+inline std::pair<size_t, size_t> ColumnSegment(const RowRecord& record, int32_t c1, int32_t c2, size_t from) {
+  const size_t size = record.cols.size();
+  size_t a = from;
+  if (size - a > 16) {
+    a = size_t(std::lower_bound(record.cols.begin() + ptrdiff_t(a), record.cols.end(), c1,
+                                [](uint16_t col, int32_t c) { return col < c; }) - record.cols.begin());
+  } else {
+    while (a < size && record.cols[a] < c1) ++a;
+  }
+  size_t b = a;
+  while (b < size && record.cols[b] <= c2) ++b;
+  return {a, b};
+}
+
+}  // namespace
+
 void Sheet::DeleteShiftUpBlocks(std::vector<CellRect> blocks) {
   if (blocks.empty()) return;
   Touch();
   std::sort(blocks.begin(), blocks.end(), [](const CellRect& a, const CellRect& b) {
     return a.c1 != b.c1 ? a.c1 < b.c1 : a.r1 < b.r1;
   });
-  // The blocks of one column span, top down, and the cells of that span
-  // that survive, with the rows they move to (ascending).
-  struct Group {
+  // A column span (the blocks with one c1, top down) and where its pass
+  // stands: the next record whose row survives, and the row it moves to.
+  struct Span {
     int32_t c1, c2;
-    size_t first, last;  // blocks[first..last)
-    size_t span = 0;
-    int32_t removedAbove = 0;
-    std::vector<std::tuple<int32_t, uint16_t, Cell>> moved;
-    size_t cursor = 0;
+    size_t first, last;  // blocks[first, last)
+    size_t block;        // the first block not passed yet
+    int32_t removed;     // rows of the blocks passed
+    size_t source = 0;
+    int32_t to = 0;
   };
-  std::vector<Group> groups;
+  std::vector<Span> spans;
   int32_t top = kMaxRows;
   for (size_t first = 0; first < blocks.size();) {
     size_t last = first;
     while (last < blocks.size() && blocks[last].c1 == blocks[first].c1) ++last;
-    Group group;
-    group.c1 = blocks[first].c1;
-    group.c2 = blocks[first].c2;
-    group.first = group.span = first;
-    group.last = last;
-    groups.push_back(std::move(group));
+    spans.push_back(Span{blocks[first].c1, blocks[first].c2, first, last, first, 0});
     top = std::min(top, blocks[first].r1);
     first = last;
   }
-  // Pass 1: take the spans' cells out of every row from the top block down.
-  for (size_t i = rows_.LowerBound(top); i < rows_.size(); ++i) {
-    const int32_t row = rows_.RowAt(i);
-    RowRecord& record = rows_.At(i);
-    for (Group& g : groups) {
-      if (row < blocks[g.first].r1) continue;
-      while (g.span < g.last && blocks[g.span].r2 < row) {
-        g.removedAbove += blocks[g.span].r2 - blocks[g.span].r1 + 1;
-        ++g.span;
+  const size_t count = rows_.size();
+  auto advance = [&](Span& span, size_t i) {
+    for (; i < count; ++i) {
+      const int32_t row = rows_.RowAt(i);
+      while (span.block < span.last && blocks[span.block].r2 < row) {
+        span.removed += blocks[span.block].r2 - blocks[span.block].r1 + 1;
+        ++span.block;
       }
-      const size_t from = FirstAtOrAfter(record, g.c1);
-      size_t to = from;
-      while (to < record.cols.size() && record.cols[to] <= g.c2) ++to;
-      if (from == to) continue;
-      if (!(g.span < g.last && row >= blocks[g.span].r1))
-        for (size_t k = from; k < to; ++k) g.moved.emplace_back(row - g.removedAbove, record.cols[k], record.cells[k]);
-      record.EraseColumns(g.c1, g.c2);
+      if (span.block < span.last && row >= blocks[span.block].r1) continue;  // deleted
+      span.to = row - span.removed;
+      break;
     }
-  }
-  // Pass 2: put them back where they moved to, walking the rows once more;
-  // a row without a record (rare) gets one afterwards.
+    span.source = i;
+  };
+  for (Span& span : spans) advance(span, rows_.LowerBound(blocks[span.first].r1));
+
+  // One pass over the records from the top block down, each span merged in:
+  // a record whose row receives a surviving row takes that row's cells of
+  // the span (copied in place: cells only move up, so a record is read as a
+  // source before it is written as a destination); a record whose row
+  // receives nothing loses its cells of the span. Cells whose new row has
+  // no record wait until the pass is over, so the record indexes stay valid.
   std::vector<std::tuple<int32_t, uint16_t, Cell>> homeless;
-  for (size_t i = rows_.LowerBound(top); i < rows_.size(); ++i) {
-    const int32_t row = rows_.RowAt(i);
-    RowRecord& record = rows_.At(i);
-    for (Group& g : groups) {
-      for (; g.cursor < g.moved.size() && std::get<0>(g.moved[g.cursor]) <= row; ++g.cursor) {
-        const auto& [to, col, cell] = g.moved[g.cursor];
-        if (to == row) {
-          record.Put(col) = cell;
-        } else {
-          homeless.push_back(g.moved[g.cursor]);
-        }
+  for (size_t dest = rows_.LowerBound(top); dest < count; ++dest) {
+    const int32_t destRow = rows_.RowAt(dest);
+    RowRecord& record = rows_.At(dest);
+    size_t hint = 0;  // the spans are in column order: each looks on from the last
+    for (Span& span : spans) {
+      if (destRow < blocks[span.first].r1) continue;
+      while (span.source < count && span.to < destRow) {
+        const RowRecord& from = rows_.At(span.source);
+        const auto [c, d] = ColumnSegment(from, span.c1, span.c2, 0);
+        for (size_t k = c; k < d; ++k) homeless.emplace_back(span.to, from.cols[k], from.cells[k]);
+        advance(span, span.source + 1);
       }
+      auto [a, b] = ColumnSegment(record, span.c1, span.c2, hint);
+      if (span.source < count && span.to == destRow) {
+        if (span.source != dest) {
+          const RowRecord& from = rows_.At(span.source);
+          const auto [c, d] = ColumnSegment(from, span.c1, span.c2, 0);
+          ReplaceSegment(record, a, b, from, c, d);
+          b = a + (d - c);
+        }
+        advance(span, span.source + 1);
+      } else if (a != b) {
+        record.cols.erase(record.cols.begin() + ptrdiff_t(a), record.cols.begin() + ptrdiff_t(b));
+        record.cells.erase(record.cells.begin() + ptrdiff_t(a), record.cells.begin() + ptrdiff_t(b));
+        b = a;
+      }
+      hint = b;
     }
   }
-  for (Group& g : groups) homeless.insert(homeless.end(), g.moved.begin() + ptrdiff_t(g.cursor), g.moved.end());
   for (const auto& [row, col, cell] : homeless) rows_.Obtain(row).Put(col) = cell;
   for (size_t i = rows_.LowerBound(top); i < rows_.size();) {
     if (rows_.At(i).Empty()) {
@@ -227,8 +287,9 @@ void Sheet::DeleteShiftUpBlocks(std::vector<CellRect> blocks) {
       ++i;
     }
   }
-  for (const Group& g : groups)
-    for (size_t k = g.last; k-- > g.first;) edits.push_back({EditKind::DeleteShiftUp, blocks[k].r1, g.c1, blocks[k].r2, g.c2});
+  for (const Span& span : spans)
+    for (size_t k = span.last; k-- > span.first;)
+      edits.push_back({EditKind::DeleteShiftUp, blocks[k].r1, span.c1, blocks[k].r2, span.c2});
 }
 
 void Sheet::DeleteShiftLeft(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {

@@ -75,6 +75,10 @@ class Sheet {
   // its style are kept). Ascending (row, col) appends are amortised O(1).
   // The reference is valid until the next change of this sheet.
   Cell& Put(int32_t row, int32_t col);
+  // The cell at (row, col) for changing in place (a formula's calculated
+  // value), or null when absent; counts as a change of the sheet. The caller
+  // keeps the cell used (content or style).
+  Cell* FindForUpdate(int32_t row, int32_t col);
   // Value and formula gone, style kept; a cell left with nothing is removed.
   void Clear(int32_t row, int32_t col);
   // Replaces the formula of an existing formula cell (its value is kept).

@@ -5,6 +5,7 @@
 #include <cwctype>
 #include <optional>
 
+#include "server/engine/calculation.h"
 #include "server/engine/value_text.h"
 #include "server/engine/workbook.h"
 
@@ -243,39 +244,44 @@ TypedValue InterpretTypedText(std::wstring_view text) {
 bool StoreTypedValue(Workbook& book, Sheet& sheet, int32_t row, int32_t col, const TypedValue& value) {
   using Kind = TypedValue::Kind;
   if (value.kind == Kind::Invalid) return false;
-  if (value.kind == Kind::Empty) {
-    sheet.Clear(row, col);
+  Calculation& calculation = *book.calculation;
+  if (value.kind == Kind::Formula) {
+    // The formula is compiled before the cell changes: one the application
+    // would not accept leaves the cell as it was.
+    if (calculation.EnterFormula(sheet, row, col, value.text) != FormulaProblem::None) return false;
     book.dirty = true;
     return true;
   }
-  Cell& cell = sheet.Put(row, col);
-  cell.ClearContent();
-  switch (value.kind) {
-    case Kind::Number:
-      cell.type = CellType::Number;
-      cell.number = value.number;
-      if (value.numberFormat) cell.style = book.DeriveStyle(cell.style, value.numberFormat);
-      break;
-    case Kind::Text:
-      cell.type = CellType::Text;
-      cell.text = book.strings.Intern(value.text);
-      break;
-    case Kind::Boolean:
-      cell.type = CellType::Boolean;
-      cell.boolean = value.boolean;
-      break;
-    case Kind::Error:
-      cell.type = CellType::Error;
-      cell.error = value.error;
-      break;
-    case Kind::Formula:
-      cell.formula = book.strings.Intern(value.text);
-      break;
-    case Kind::Empty:
-    case Kind::Invalid:
-      break;
+  if (const Cell* old = sheet.Find(row, col); old && old->formula) calculation.Forget(old->formula);
+  if (value.kind == Kind::Empty) {
+    sheet.Clear(row, col);
+  } else {
+    Cell& cell = sheet.Put(row, col);
+    cell.ClearContent();
+    switch (value.kind) {
+      case Kind::Number:
+        cell.type = CellType::Number;
+        cell.number = value.number;
+        if (value.numberFormat) cell.style = book.DeriveStyle(cell.style, value.numberFormat);
+        break;
+      case Kind::Text:
+        cell.type = CellType::Text;
+        cell.text = book.strings.Intern(value.text);
+        break;
+      case Kind::Boolean:
+        cell.type = CellType::Boolean;
+        cell.boolean = value.boolean;
+        break;
+      case Kind::Error:
+        cell.type = CellType::Error;
+        cell.error = value.error;
+        break;
+      default:
+        break;
+    }
   }
   book.dirty = true;
+  calculation.CellsChanged(sheet, CellRect{row, col, row, col});
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "server/engine/date_serial.h"
 #include "server/engine/workbook.h"
 
 namespace sheetwright::engine {
@@ -19,31 +20,12 @@ void StripFixedZeros(char* buffer) {
   if (n > 0 && buffer[n - 1] == '.') buffer[--n] = 0;
 }
 
-// Days since 1899-12-30 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468 + 25569;  // 25569 = days 1899-12-30 .. 1970-01-01
-}
-
-void CivilFromDays(int64_t z, int& y, int& m, int& d) {
-  z += 719468 - 25569;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  d = int(doy - (153 * mp + 2) / 5 + 1);
-  m = int(mp < 10 ? mp + 3 : mp - 9);
-  y = int(yoe + era * 400 + (m <= 2));
-}
+// Days from 1899-12-30, the serial epoch, to 1970-01-01.
+constexpr int64_t kDaysToUnixEpoch = 25569;
 
 // "=" and the formula text of a string id.
 std::wstring EnteredFormula(const Workbook& book, uint32_t formula) {
-  const std::wstring_view text = book.strings.Text(formula);
+  const std::wstring text = book.FormulaText(formula);
   std::wstring entered;
   entered.reserve(text.size() + 1);
   entered += L'=';
@@ -75,7 +57,7 @@ std::wstring NumberText(double value) {
 }
 
 double DateSerial(int year, int month, int day) {
-  double serial = double(DaysFromCivil(year, month, day));
+  double serial = double(DaysFromCivil(year, month, day) + kDaysToUnixEpoch);
   if (serial < 61) serial -= 1;  // the phantom 2/29/1900 shifts earlier dates
   return serial;
 }
@@ -134,7 +116,7 @@ std::wstring DateText(double serial) {
     if (whole == 60) {
       y = 1900, m = 2, d = 29;
     } else {
-      CivilFromDays(int64_t(whole < 60 ? whole + 1 : whole), y, m, d);
+      CivilFromDays(int64_t(whole < 60 ? whole + 1 : whole) - kDaysToUnixEpoch, y, m, d);
     }
     out = std::to_wstring(m) + L"/" + std::to_wstring(d) + L"/" + std::to_wstring(y);
   }

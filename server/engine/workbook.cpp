@@ -1,5 +1,7 @@
 #include "server/engine/workbook.h"
 
+#include "server/engine/calculation.h"
+
 #include "server/engine/case_fold.h"
 
 namespace sheetwright::engine {
@@ -11,7 +13,10 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
   return true;
 }
 
-Workbook::Workbook() : styleNumberFormat{0} {}
+Workbook::Workbook() : styleNumberFormat{0}, calculation(std::make_unique<Calculation>(*this)) {}
+Workbook::~Workbook() = default;
+
+std::wstring Workbook::FormulaText(uint32_t formula) const { return calculation->FormulaText(formula); }
 
 uint16_t Workbook::NumberFormatOf(uint32_t style) const {
   return style < styleNumberFormat.size() ? styleNumberFormat[style] : 0;

@@ -14,6 +14,17 @@
 
 namespace sheetwright::engine {
 
+class Calculation;
+
+// A defined name as the workbook part keeps it: its formula (references
+// with sheet names, "Sheet1!$A$1:$B$9") and the sheet it belongs to (an
+// index into Workbook::sheets, -1 for the whole workbook).
+struct DefinedName {
+  std::wstring name;
+  int32_t sheet = -1;
+  std::wstring formula;
+};
+
 // Built-in number formats the engine gives typed input.
 constexpr uint16_t kNumFmtPercent = 9;     // 0%
 constexpr uint16_t kNumFmtPercent2 = 10;   // 0.00%
@@ -31,6 +42,7 @@ struct DerivedStyle {
 class Workbook {
  public:
   Workbook();
+  ~Workbook();
   Workbook(const Workbook&) = delete;
   Workbook& operator=(const Workbook&) = delete;
 
@@ -54,6 +66,13 @@ class Workbook {
   // and 44 (accounting with the symbol) count without an entry here.
   std::vector<uint8_t> currencyStyle;
   std::vector<DerivedStyle> derivedStyles;
+  std::vector<DefinedName> definedNames;
+  // The formulas: their programs, dependencies and calculation. Cell::formula
+  // is an id of it.
+  std::unique_ptr<Calculation> calculation;
+
+  // The text of a formula cell's formula (without '=').
+  std::wstring FormulaText(uint32_t formula) const;
 
   // Whether the cells of xf `style` show a date or time.
   bool IsDateStyle(uint32_t style) const;

@@ -17,6 +17,10 @@ class AtomicFile {
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
+  // Whether the target must be closed by every reader before Commit: true on
+  // Windows, which cannot replace a file that is open.
+  static const bool kTargetMustBeClosed;
+
   int fd() const { return fd_; }
   // fsync, rename over the target, fsync the folder. Throws FileError.
   void Commit();

@@ -1,9 +1,5 @@
 #include "server/files/csv_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -13,6 +9,7 @@
 #include "server/engine/value_text.h"
 #include "server/engine/workbook.h"
 #include "server/files/file_error.h"
+#include "server/files/native_file.h"
 #include "server/files/package_data.h"
 #include "server/files/utf8.h"
 
@@ -26,23 +23,23 @@ namespace {
 constexpr uint64_t kMaxCsvBytes = 2ull << 30;
 
 std::string ReadWholeFile(const std::string& path, const std::string& displayName) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = OpenForReading(path);
   if (fd < 0) throw FileError("Excel cannot open the file '" + displayName + "': " + std::strerror(errno) + ".");
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || static_cast<uint64_t>(st.st_size) > kMaxCsvBytes) {
-    ::close(fd);
+  const int64_t size = FileSize(fd);
+  if (size < 0 || static_cast<uint64_t>(size) > kMaxCsvBytes) {
+    CloseFile(fd);
     throw FileError("Excel cannot open the file '" + displayName + "': it is larger than 2 GB.");
   }
   std::string text;
-  text.resize(static_cast<size_t>(st.st_size));
+  text.resize(static_cast<size_t>(size));
   size_t have = 0;
   while (have < text.size()) {
-    ssize_t n = ::read(fd, text.data() + have, text.size() - have);
+    int64_t n = ReadSome(fd, text.data() + have, text.size() - have);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     have += static_cast<size_t>(n);
   }
-  ::close(fd);
+  CloseFile(fd);
   text.resize(have);
   return text;
 }
@@ -330,7 +327,7 @@ void SaveCsv(engine::Workbook& workbook, const std::string& path, const std::str
   AtomicFile file(path);
   size_t done = 0;
   while (done < text.size()) {
-    ssize_t n = ::write(file.fd(), text.data() + done, text.size() - done);
+    int64_t n = WriteSome(file.fd(), text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       throw FileError("Cannot save '" + path + "': " + (errno == ENOSPC ? "the disk is full" : std::strerror(errno)) + ".");

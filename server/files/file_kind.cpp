@@ -1,12 +1,11 @@
 #include "server/files/file_kind.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <string_view>
 #include <vector>
+
+#include "server/files/native_file.h"
 
 namespace sheetwright::files {
 
@@ -19,7 +18,7 @@ constexpr size_t kDirectoryScanBytes = 4u << 20;
 // in the compound file's directory, which this looks for.
 bool HasEncryptionStream(int fd) {
   std::vector<char> buffer(kDirectoryScanBytes);
-  ssize_t n = ::pread(fd, buffer.data(), buffer.size(), 0);
+  int64_t n = ReadAt(fd, buffer.data(), buffer.size(), 0);
   if (n <= 0) return false;
   static const char16_t kName[] = u"EncryptionInfo";
   std::string needle;
@@ -32,10 +31,10 @@ bool HasEncryptionStream(int fd) {
 }  // namespace
 
 FileKind DetectFileKind(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = OpenForReading(path);
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? FileKind::Missing : FileKind::Unreadable;
   unsigned char head[8] = {};
-  ssize_t n = ::pread(fd, head, sizeof head, 0);
+  int64_t n = ReadAt(fd, head, sizeof head, 0);
   FileKind kind = FileKind::Other;
   if (n >= 4 && head[0] == 'P' && head[1] == 'K' &&
       ((head[2] == 3 && head[3] == 4) || (head[2] == 5 && head[3] == 6))) {
@@ -43,7 +42,7 @@ FileKind DetectFileKind(const std::string& path) {
   } else if (n == 8 && std::memcmp(head, kCompoundSignature, 8) == 0) {
     kind = HasEncryptionStream(fd) ? FileKind::EncryptedPackage : FileKind::LegacyBinary;
   }
-  ::close(fd);
+  CloseFile(fd);
   return kind;
 }
 

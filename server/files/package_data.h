@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -50,7 +51,7 @@ struct WorkbookFileData : engine::AttachedData {
 // and data-table formulas): written back with them while the cell still
 // holds the same formula.
 struct SpecialFormula {
-  uint32_t formula = 0;
+  uint32_t formula = 0;  // string id of the formula text as loaded
   std::string attributes;  // raw, e.g. ` t="array" ref="A1:A3"`
 };
 
@@ -79,6 +80,11 @@ struct SheetFileData : engine::AttachedData {
   int32_t loadedActiveRow = 1;
   int32_t loadedActiveCol = 1;
   std::vector<engine::CellRect> loadedSelection;
+
+  // The AutoFilter range as the kept markup has it (before the deletions
+  // since the last save), and whether the object model switched it off.
+  std::optional<engine::CellRect> autoFilter;
+  bool autoFilterRemoved = false;
 
   std::map<std::pair<int32_t, int32_t>, SpecialFormula> specialFormulas;
   std::map<std::pair<int32_t, int32_t>, KeptCellAttributes> keptCellAttributes;

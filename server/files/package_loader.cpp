@@ -1,9 +1,12 @@
 #include "server/files/package_loader.h"
 
+#include <map>
 #include <unordered_map>
 
+#include "server/engine/calculation.h"
 #include "server/files/file_error.h"
 #include "server/files/package_data.h"
+#include "server/files/part_name.h"
 #include "server/files/read_ahead.h"
 #include "server/files/relationships.h"
 #include "server/files/shared_strings_part.h"
@@ -88,12 +91,20 @@ void LoadPackage(const std::string& path, const std::string& displayName, engine
     ReadSharedStrings(scanner, workbook.strings, data->sstIds, data->sstRich, zip.entries()[index].size);
   }
 
+  // Each sheet has a part of its own: two sheets on one part would each
+  // write it on save, and the second would overwrite the first.
+  std::map<std::string, std::wstring, PartNameLess> sheetOfPart;
   for (const WorkbookSheetEntry& entry : info.sheets) {
     auto rel = rels.find(entry.relId);
     if (rel == rels.end()) {
       throw FileError("Excel cannot open the file '" + displayName + "' because it is damaged: the sheet '" +
                       Utf8FromWide(entry.name) +
                       "' refers to a part that is not in the package.");
+    }
+    if (auto [other, added] = sheetOfPart.emplace(rel->second.target, entry.name); !added) {
+      throw FileError("Excel cannot open the file '" + displayName + "' because it is damaged: the sheets '" +
+                      Utf8FromWide(other->second) + "' and '" + Utf8FromWide(entry.name) + "' refer to the same part " +
+                      rel->second.target + ".");
     }
     auto sheetData = std::make_unique<SheetFileData>();
     sheetData->part = rel->second.target;
@@ -123,6 +134,10 @@ void LoadPackage(const std::string& path, const std::string& displayName, engine
   static_cast<SheetFileData*>(workbook.sheets[workbook.activeSheet]->fileData.get())->loadedTabSelected = true;
   data->loadedActiveSheet = workbook.activeSheet;
   workbook.fileData = std::move(data);
+  workbook.definedNames = std::move(info.definedNames);
+  // Every sheet is there: the formulas compile, and those without a cached
+  // value are calculated.
+  workbook.calculation->FinishLoading();
 }
 
 }  // namespace sheetwright::files

@@ -5,8 +5,10 @@
 #include <set>
 
 #include "server/files/atomic_file.h"
+#include "server/files/auto_filter.h"
 #include "server/files/file_error.h"
 #include "server/files/package_data.h"
+#include "server/files/part_name.h"
 #include "server/files/reference_parts.h"
 #include "server/files/relationships.h"
 #include "server/files/shared_strings_part.h"
@@ -21,6 +23,15 @@ namespace sheetwright::files {
 
 namespace {
 
+// After a failed replacement the source is unchanged; a reader that cannot
+// open it again stays closed, and a later save fails cleanly.
+void ReopenQuietly(ZipReader& zip) {
+  try {
+    zip.ReopenFile();
+  } catch (const FileError&) {
+  }
+}
+
 constexpr const char* kWorksheetType =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet";
 constexpr const char* kWorksheetContentType = "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
@@ -31,7 +42,7 @@ SheetFileData* SheetDataOf(const engine::Sheet& sheet) { return dynamic_cast<She
 // Defined names of the workbook part, and the tables and drawings of every
 // edited sheet, follow the deletions.
 void AdjustEditedReferences(const ZipReader& zip, const engine::Workbook& workbook, const std::string& workbookPart,
-                            const SheetEditMappers& mappers, std::map<std::string, std::string>& replaced) {
+                            const SheetEditMappers& mappers, PartContents& replaced) {
   auto current = [&](const std::string& part) -> std::optional<std::string> {
     if (auto it = replaced.find(part); it != replaced.end()) return it->second;
     if (auto index = zip.Find(part)) return zip.ReadAll(*index);
@@ -141,7 +152,7 @@ void SavePackage(engine::Workbook& workbook, const std::string& path, const std:
   const std::vector<std::string>& rowExtras = data ? data->rowExtras : kNoExtras;
 
   // Part names and relationship ids in use, for naming new sheets.
-  std::set<std::string> usedParts;
+  PartNameSet usedParts;
   std::set<std::string> usedRelIds;
   if (zip) {
     for (const ZipEntry& e : zip->entries()) usedParts.insert(e.name);
@@ -155,7 +166,7 @@ void SavePackage(engine::Workbook& workbook, const std::string& path, const std:
   }
   int nextSheetNumber = 1, nextRelNumber = 1;
 
-  std::map<std::string, std::string> replaced;  // part -> new content
+  PartContents replaced;  // part -> new content
   // The row, column and block deletions since the last save, composed once
   // per sheet; they move references in cells' neighbours: formulas of
   // conditional formats, defined names, tables, drawings.
@@ -219,7 +230,7 @@ void SavePackage(engine::Workbook& workbook, const std::string& path, const std:
     updates.push_back(std::move(update));
   }
   // Sheets that were loaded but are gone now: their parts and relationships go too.
-  std::set<std::string> removedParts;
+  PartNameSet removedParts;
   std::vector<int> loadedPositionOfRel;
   if (fromPackage) {
     WorkbookInfo loadedInfo = ReadWorkbookPart(zip->ReadAll(*zip->Find(workbookPart)), workbookPart);
@@ -316,6 +327,7 @@ void SavePackage(engine::Workbook& workbook, const std::string& path, const std:
   }
 
   // Write everything beside the target, then rename over it.
+  const bool closedSource = zip && AtomicFile::kTargetMustBeClosed;
   {
     AtomicFile file(path);
     ZipWriter writer(file.fd(), path);
@@ -333,7 +345,16 @@ void SavePackage(engine::Workbook& workbook, const std::string& path, const std:
     }
     for (const auto& [part, content] : addedParts) writer.AddDeflated(part, content);
     writer.Finish();
-    file.Commit();
+    // Where a file cannot be replaced while it is open, the package the
+    // parts were copied from is let go of first (it may be the target), and
+    // opened again if the replacement fails: the original is then unchanged.
+    if (closedSource) data->zip->CloseFile();
+    try {
+      file.Commit();
+    } catch (const FileError&) {
+      if (closedSource) ReopenQuietly(*data->zip);
+      throw;
+    }
   }
 
   // The file on disk is the new source of unchanged parts from now on.
@@ -342,7 +363,9 @@ void SavePackage(engine::Workbook& workbook, const std::string& path, const std:
     reopened = std::make_unique<ZipReader>(path, displayName);
   } catch (const FileError&) {
     // Keep the old reader: its parts are still those of the saved file
-    // wherever this save did not rewrite them.
+    // wherever this save did not rewrite them. (A reader closed for the
+    // replacement stays closed, so a later save fails instead of copying
+    // parts of a file that may have been replaced.)
   }
   if (!data || data->format != FileFormat::Package) {
     auto fresh = std::make_unique<WorkbookFileData>();
@@ -380,6 +403,8 @@ void SavePackage(engine::Workbook& workbook, const std::string& path, const std:
       sd->specialFormulas.clear();
       sd->keptCellAttributes.clear();
     }
+    sd->autoFilter = AutoFilterRange(*u.sheet);
+    sd->autoFilterRemoved = false;
     u.sheet->ForgetEdits();
     u.sheet->modified = false;
     if (u.rewritten) {

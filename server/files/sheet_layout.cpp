@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
+#include "server/engine/reference_adjust.h"
 #include "server/files/cell_reference.h"
 #include "server/files/file_error.h"
 #include "server/files/reference_parts.h"
@@ -12,30 +14,28 @@
 namespace sheetwright::files {
 
 using engine::CellRect;
-using engine::EditKind;
-using engine::StructuralEdit;
 
 namespace {
 
 constexpr const char* kPlaceholder = "sheetwright-sheet-data";
 
-std::vector<CellRect> MoveRects(const std::vector<CellRect>& rects, const StructuralEdit& edit) {
+std::vector<CellRect> MoveRects(const std::vector<CellRect>& rects, const engine::EditMapper& mapper) {
   std::vector<CellRect> out;
   for (const CellRect& r : rects) {
-    if (auto moved = MoveRect(r, edit)) out.push_back(*moved);
+    if (auto moved = mapper.MapRect(r)) out.push_back(*moved);
   }
   return out;
 }
 
-// Applies `edit` to references in `node` and below (extensions skipped).
-// Returns false when `node` itself should go (everything it covered was
-// deleted).
-bool MoveReferences(pugi::xml_node node, const StructuralEdit& edit) {
+// Moves the references in `node` and below (extensions skipped) through the
+// sheet's composed edits. Returns false when `node` itself should go
+// (everything it covered was deleted).
+bool MoveReferences(pugi::xml_node node, const engine::EditMapper& mapper) {
   std::string_view name = LocalName(node.name());
   if (name == "extLst") return true;
   bool keep = true;
   if (pugi::xml_attribute sqref = Attr(node, "sqref")) {
-    std::vector<CellRect> rects = MoveRects(ParseSqref(sqref.value()), edit);
+    std::vector<CellRect> rects = MoveRects(ParseSqref(sqref.value()), mapper);
     if (rects.empty()) {
       keep = false;
     } else {
@@ -45,7 +45,7 @@ bool MoveReferences(pugi::xml_node node, const StructuralEdit& edit) {
   if (name == "mergeCell" || name == "hyperlink" || name == "autoFilter") {
     if (pugi::xml_attribute ref = Attr(node, "ref")) {
       if (auto rect = ParseRangeRef(ref.value())) {
-        auto moved = MoveRect(*rect, edit);
+        auto moved = mapper.MapRect(*rect);
         // A merge shrunk to a single cell is no merge any more.
         if (moved && name == "mergeCell" && moved->r1 == moved->r2 && moved->c1 == moved->c2) moved.reset();
         if (moved) {
@@ -56,19 +56,24 @@ bool MoveReferences(pugi::xml_node node, const StructuralEdit& edit) {
       }
     }
   }
-  if (name == "col" && edit.kind == EditKind::DeleteColumns) {
-    int32_t min = Attr(node, "min").as_int(0), max = Attr(node, "max").as_int(0);
-    auto moved = MoveRect(CellRect{1, min, 1, max}, edit);
-    if (!moved) {
-      keep = false;
-    } else {
-      Attr(node, "min") = moved->c1;
-      Attr(node, "max") = moved->c2;
+  if (name == "col") {
+    // Column widths follow column deletions only.
+    engine::FormulaReference columns;
+    columns.shape = engine::ReferenceShape::Columns;
+    columns.row1 = 1, columns.row2 = engine::kMaxRows;
+    columns.col1 = Attr(node, "min").as_int(0), columns.col2 = Attr(node, "max").as_int(0);
+    if (columns.col1 >= 1 && columns.col1 <= columns.col2) {
+      if (!mapper.Map(columns)) {
+        keep = false;
+      } else {
+        Attr(node, "min") = columns.col1;
+        Attr(node, "max") = columns.col2;
+      }
     }
   }
   std::vector<pugi::xml_node> drop;
   for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-    if (child.type() == pugi::node_element && !MoveReferences(child, edit)) drop.push_back(child);
+    if (child.type() == pugi::node_element && !MoveReferences(child, mapper)) drop.push_back(child);
   }
   for (pugi::xml_node child : drop) node.remove_child(child);
   if (!drop.empty()) {
@@ -131,10 +136,14 @@ std::string LayoutDocument(const std::string& prefix, const std::string& sheetDa
 
 }  // namespace
 
-void CheckSheetLayout(const std::string& prefix, const std::string& sheetDataQName, const std::string& suffix,
-                      const std::string& partName) {
+std::optional<CellRect> CheckSheetLayout(const std::string& prefix, const std::string& sheetDataQName,
+                                         const std::string& suffix, const std::string& partName) {
   pugi::xml_document doc;
   LoadXmlDom(doc, LayoutDocument(prefix, sheetDataQName, suffix), partName);
+  if (pugi::xml_node filter = Child(doc.document_element(), "autoFilter")) {
+    if (pugi::xml_attribute ref = Attr(filter, "ref")) return ParseRangeRef(ref.value());
+  }
+  return std::nullopt;
 }
 
 void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tabSelected, const std::string& partName,
@@ -145,15 +154,22 @@ void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tab
   pugi::xml_node root = doc.document_element();
   std::string prefix = PrefixOf(root);
 
-  for (const StructuralEdit& edit : sheet.edits) {
+  // Every deletion since the last save, composed: one walk over the markup.
+  std::optional<engine::EditMapper> ownMapper;
+  const engine::EditMapper* edits = mappers ? mappers->For(sheet) : nullptr;
+  if (edits == nullptr && !sheet.edits.empty()) edits = &ownMapper.emplace(sheet.edits);
+  if (edits != nullptr) {
     std::vector<pugi::xml_node> drop;
     for (pugi::xml_node n = root.first_child(); n; n = n.next_sibling()) {
       if (n.type() != pugi::node_element) continue;
       std::string_view name = LocalName(n.name());
       if (name == "sheetData" || name == "sheetViews" || name == "dimension") continue;
-      if (!MoveReferences(n, edit)) drop.push_back(n);
+      if (!MoveReferences(n, *edits)) drop.push_back(n);
     }
     for (pugi::xml_node n : drop) root.remove_child(n);
+  }
+  if (layout.dropAutoFilter) {
+    if (pugi::xml_node filter = Child(root, "autoFilter")) root.remove_child(filter);
   }
   if (mappers && !sheet.edits.empty()) AdjustFormulaElements(root, Utf8FromWide(sheet.name), *mappers);
 

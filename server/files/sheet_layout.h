@@ -1,15 +1,17 @@
 // The worksheet XML around <sheetData>, brought in line with the engine's
 // sheet on save: <dimension> from the used range, the first sheet view's
-// selection and tabSelected flag, and, for every row, column or block
-// deletion the engine recorded, merged cells, column ranges (<col>), sqref
+// selection and tabSelected flag, and, through the row, column and block
+// deletions the engine recorded (composed, so the markup is walked once
+// however many there were), merged cells, column ranges (<col>), sqref
 // lists (conditional formats, data validation, selections, ignored errors),
 // hyperlinks and the auto filter moved with the cells they cover, dropped
-// when all of it was deleted.
+// when all of it was deleted, and the formulas of conditional formats and
+// validations adjusted.
 //
-// Not moved: formulas inside conditional formats and data validation, and
-// references inside <extLst> extensions; they are kept as written.
+// Not moved: references inside <extLst> extensions; they are kept as written.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "server/engine/sheet.h"
@@ -20,6 +22,8 @@ struct SheetLayout {
   std::string prefix;  // up to the <sheetData> start tag
   std::string suffix;  // after </sheetData>
   std::string sheetDataQName = "sheetData";
+  // The AutoFilter was switched off: the <autoFilter> element goes.
+  bool dropAutoFilter = false;
 };
 
 class SheetEditMappers;
@@ -30,8 +34,8 @@ void AdjustSheetLayout(SheetLayout& layout, const engine::Sheet& sheet, bool tab
 
 // Parses the kept markup around the cell data the way AdjustSheetLayout
 // will, so a sheet a save could not rewrite is refused when it is read.
-// Throws FileError.
-void CheckSheetLayout(const std::string& prefix, const std::string& sheetDataQName, const std::string& suffix,
+// Returns the sheet's AutoFilter range, if it has one. Throws FileError.
+std::optional<engine::CellRect> CheckSheetLayout(const std::string& prefix, const std::string& sheetDataQName, const std::string& suffix,
                       const std::string& partName);
 
 }  // namespace sheetwright::files

@@ -7,6 +7,7 @@
 
 #include "server/files/cell_reference.h"
 #include "server/files/file_error.h"
+#include "server/engine/calculation.h"
 #include "server/files/formula_shift.h"
 #include "server/files/serial_date.h"
 #include "server/files/utf8.h"
@@ -83,6 +84,13 @@ class WorksheetReader {
     AppendUtf8AsWide(utf8, wide_);
     return wb_.strings.Intern(wide_);
   }
+  // A formula of this sheet's cell (row, col); it is compiled once every
+  // sheet is loaded.
+  uint32_t LoadFormula(std::string_view utf8, int32_t row, int32_t col) {
+    wide_.clear();
+    AppendUtf8AsWide(utf8, wide_);
+    return wb_.calculation->LoadFormula(sheet_, row, col, wide_);
+  }
   [[noreturn]] void Fail(const std::string& what) {
     throw FileError("The part " + data_.part + " is damaged: " + what + ".");
   }
@@ -150,7 +158,7 @@ void WorksheetReader::Run() {
   }
   // The kept markup must be one a save can rewrite; otherwise the sheet is
   // refused now rather than its edits lost at the save.
-  CheckSheetLayout(data_.prefix, data_.sheetDataQName, data_.suffix, s_.partName());
+  data_.autoFilter = CheckSheetLayout(data_.prefix, data_.sheetDataQName, data_.suffix, s_.partName());
   // The selection of the active pane (or the only one).
   const Selection* chosen = nullptr;
   for (const Selection& sel : selections_) {
@@ -409,9 +417,9 @@ void WorksheetReader::StoreCell() {
     }
     if (!text.empty() && text.front() == '=') text.erase(0, 1);
     if (!text.empty()) {
-      cell.formula = Intern(text);
+      cell.formula = LoadFormula(text, cell_.row, cell_.col);
       if (!cell_.formulaAttributes.empty()) {
-        data_.specialFormulas[{cell_.row, cell_.col}] = {cell.formula, cell_.formulaAttributes};
+        data_.specialFormulas[{cell_.row, cell_.col}] = {Intern(text), cell_.formulaAttributes};
       }
     }
   }

@@ -162,13 +162,15 @@ class SheetDataWriter {
       out += fOpen_;
       if (data_ && sheet_.edits.empty()) {
         auto it = data_->specialFormulas.find({row, col});
-        if (it != data_->specialFormulas.end() && it->second.formula == cell.formula) out += it->second.attributes;
+        if (it != data_->specialFormulas.end() &&
+            o_.workbook.strings.Text(it->second.formula) == o_.workbook.FormulaText(cell.formula))
+          out += it->second.attributes;
       } else if (auto moved = movedSpecials_.find({row, col}); moved != movedSpecials_.end()) {
-        if (moved->second.text == Utf8FromWide(o_.workbook.strings.Text(cell.formula))) out += moved->second.attributes;
+        if (moved->second.text == Utf8FromWide(o_.workbook.FormulaText(cell.formula))) out += moved->second.attributes;
       }
       out += '>';
       scratch_.clear();
-      AppendWideAsUtf8(o_.workbook.strings.Text(cell.formula), scratch_);
+      AppendWideAsUtf8(o_.workbook.FormulaText(cell.formula), scratch_);
       AppendXmlEscaped(scratch_, out);
       out += fClose_;
     }
@@ -249,6 +251,7 @@ std::string WriteWorksheetPart(const engine::Sheet& sheet, const SheetFileData* 
   layout.prefix = data && data->parsed ? data->prefix : kNewWorksheetPrefix;
   layout.suffix = data && data->parsed ? data->suffix : kNewWorksheetSuffix;
   layout.sheetDataQName = data && data->parsed ? data->sheetDataQName : "sheetData";
+  layout.dropAutoFilter = data && data->autoFilterRemoved;
   const std::string partName = data ? data->part : "new worksheet";
   AdjustSheetLayout(layout, sheet, options.tabSelected, partName, options.mappers);
 

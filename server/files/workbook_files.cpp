@@ -1,15 +1,13 @@
 #include "server/files/workbook_files.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <new>
 
 #include "server/files/csv_file.h"
 #include "server/files/file_error.h"
 #include "server/files/file_kind.h"
 #include "server/files/package_data.h"
+#include "server/files/native_file.h"
 #include "server/files/package_loader.h"
 #include "server/files/package_saver.h"
 #include "server/files/utf8.h"
@@ -21,7 +19,7 @@ namespace {
 FileStatus Failure(const std::string& utf8) { return FileStatus{DISP_E_EXCEPTION, WideFromUtf8(utf8)}; }
 
 std::string FileNameOf(const std::string& path) {
-  size_t slash = path.rfind('/');
+  size_t slash = LastSeparator(path);
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
@@ -31,13 +29,6 @@ bool HasCsvExtension(const std::string& path) {
   std::string ext = name.substr(name.size() - 4);
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return ext == ".csv";
-}
-
-std::string AbsolutePath(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-  if (ec) return path;
-  return absolute.lexically_normal().string();
 }
 
 template <class F>
@@ -62,8 +53,7 @@ FileStatus LoadWorkbook(const std::wstring& path, engine::Workbook& into) {
   return Guarded([&] {
     const std::string full = AbsolutePath(Utf8FromWide(path));
     const std::string name = FileNameOf(full);
-    struct stat st;
-    if (::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (IsFolder(full)) {
       throw FileError("Excel cannot open '" + full + "': it is a folder, not a file.");
     }
     switch (DetectFileKind(full)) {

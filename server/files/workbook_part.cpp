@@ -31,6 +31,16 @@ WorkbookInfo ReadWorkbookPart(std::string_view xml, const std::string& partName)
     info.sheets.push_back(std::move(e));
   }
   if (info.sheets.empty()) throw FileError("The part " + partName + " lists no sheets; a workbook has at least one.");
+  if (pugi::xml_node names = Child(root, "definedNames")) {
+    for (pugi::xml_node n = names.first_child(); n; n = n.next_sibling()) {
+      if (n.type() != pugi::node_element || LocalName(n.name()) != "definedName") continue;
+      engine::DefinedName name;
+      name.name = WideFromUtf8(Attr(n, "name").value());
+      if (pugi::xml_attribute local = Attr(n, "localSheetId")) name.sheet = int32_t(local.as_uint(0));
+      name.formula = WideFromUtf8(n.text().get());
+      if (!name.name.empty()) info.definedNames.push_back(std::move(name));
+    }
+  }
   if (info.activeTab >= info.sheets.size()) info.activeTab = 0;
   return info;
 }

@@ -21,6 +21,7 @@ struct WorkbookSheetEntry {
 
 struct WorkbookInfo {
   std::vector<WorkbookSheetEntry> sheets;
+  std::vector<engine::DefinedName> definedNames;  // the formulas read them
   bool date1904 = false;
   size_t activeTab = 0;
 };

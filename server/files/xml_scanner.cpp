@@ -1,6 +1,8 @@
 #include "server/files/xml_scanner.h"
 
+#include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 #include "server/files/file_error.h"
@@ -11,28 +13,34 @@ namespace sheetwright::files {
 namespace {
 constexpr size_t kMaxTokenBytes = 256u * 1024 * 1024;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-// XML names: ASCII letters, '_' and ':' may start one; digits, '-' and '.'
-// may follow. Bytes of multi-byte UTF-8 characters are accepted in both
-// places, as the name classes beyond ASCII are nearly all letters.
-bool IsNameStart(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
-}
-bool IsNameChar(unsigned char c) {
-  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
-bool IsName(std::string_view name) {
-  if (name.empty() || !IsNameStart(static_cast<unsigned char>(name[0]))) return false;
-  for (char c : name.substr(1)) {
-    if (!IsNameChar(static_cast<unsigned char>(c))) return false;
+// Character classes of the bytes, looked up once per byte in the hot loops.
+enum : uint8_t { kSpace = 1, kNameStart = 2, kNameChar = 4 };
+constexpr std::array<uint8_t, 256> MakeClasses() {
+  std::array<uint8_t, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    uint8_t k = 0;
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') k |= kSpace;
+    // XML names: ASCII letters, '_' and ':' may start one; digits, '-' and
+    // '.' may follow. Bytes of multi-byte UTF-8 characters are accepted in
+    // both places, as the name classes beyond ASCII are nearly all letters.
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80) k |= kNameStart | kNameChar;
+    if ((c >= '0' && c <= '9') || c == '-' || c == '.') k |= kNameChar;
+    classes[c] = k;
   }
-  return true;
+  return classes;
 }
+constexpr std::array<uint8_t, 256> kClasses = MakeClasses();
 
+bool IsSpace(char c) { return kClasses[static_cast<unsigned char>(c)] & kSpace; }
+bool IsNameStart(unsigned char c) { return kClasses[c] & kNameStart; }
+bool IsNameChar(unsigned char c) { return kClasses[c] & kNameChar; }
+
+// The name without its namespace prefix (names are short: a plain loop).
 std::string_view LocalName(std::string_view qname) {
-  size_t colon = qname.find(':');
-  return colon == std::string_view::npos ? qname : qname.substr(colon + 1);
+  for (size_t i = 0; i < qname.size(); ++i) {
+    if (qname[i] == ':') return qname.substr(i + 1);
+  }
+  return qname;
 }
 
 }  // namespace
@@ -222,46 +230,82 @@ size_t XmlScanner::FindMarkupEnd(size_t from) const {
   return std::string_view::npos;
 }
 
-void XmlScanner::ParseStartTag(std::string_view raw) {
-  // raw = "<name attr="v" ...>" or ".../>"
-  size_t i = 1;
-  size_t n = raw.size() - 1;  // index of the closing '>'
-  token_.selfClosing = raw[n - 1] == '/';
-  if (token_.selfClosing) --n;
-  size_t nameStart = i;
-  while (i < n && !IsSpace(raw[i])) ++i;
-  if (i == nameStart) Fail("a tag without a name");
-  std::string_view qname = raw.substr(nameStart, i - nameStart);
-  if (!IsName(qname)) Fail("the element name '" + std::string(qname) + "' is not a valid XML name");
-  token_.name = LocalName(qname);
+// Scans the start tag that begins at `from` ("<" and a name) in one pass:
+// name, attributes, and the '>' (or "/>") that closes it. Fills the token and
+// returns the index one past the '>', or npos when the buffer ends inside
+// the tag (nothing is kept then; the caller refills and scans again).
+size_t XmlScanner::ScanStartTag(size_t from) {
+  const char* p = buffer_.data();
+  const size_t end = end_;
+  size_t i = from + 1;
+  const size_t nameStart = i;
+  size_t colon = 0;  // the first ':' of the name, 0 for none
+  for (; i < end && IsNameChar(static_cast<unsigned char>(p[i])); ++i) {
+    if (p[i] == ':' && !colon) colon = i;
+  }
+  if (i >= end) return std::string_view::npos;
+  const std::string_view qname(p + nameStart, i - nameStart);
+  if (qname.empty() && (IsSpace(p[i]) || p[i] == '>' || p[i] == '/')) Fail("a tag without a name");
+  if (!IsNameStart(static_cast<unsigned char>(p[nameStart])) ||
+      !(IsSpace(p[i]) || p[i] == '>' || p[i] == '/')) {
+    size_t stop = i;
+    while (stop < end && !IsSpace(p[stop]) && p[stop] != '>') ++stop;
+    Fail("the element name '" + std::string(p + nameStart, stop - nameStart) + "' is not a valid XML name");
+  }
   token_.attributes.clear();
+  bool selfClosing = false;
   while (true) {
     const size_t spaceStart = i;
-    while (i < n && IsSpace(raw[i])) ++i;
-    if (i >= n) break;
-    if (i == spaceStart) Fail("attributes not separated by white space in <" + std::string(qname) + ">");
-    size_t attrStart = i;
-    while (i < n && raw[i] != '=' && !IsSpace(raw[i])) ++i;
-    std::string_view attrName = raw.substr(attrStart, i - attrStart);
-    if (!IsName(attrName)) {
-      Fail("the attribute name '" + std::string(attrName) + "' in <" + std::string(qname) + "> is not a valid XML name");
+    while (i < end && IsSpace(p[i])) ++i;
+    if (i >= end) return std::string_view::npos;
+    if (p[i] == '>') {
+      ++i;
+      break;
     }
-    while (i < n && IsSpace(raw[i])) ++i;
-    if (i >= n || raw[i] != '=') Fail("an attribute without a value in <" + std::string(qname) + ">");
+    if (p[i] == '/') {
+      if (i + 1 >= end) return std::string_view::npos;
+      if (p[i + 1] != '>') Fail("a '/' that does not close <" + std::string(qname) + ">");
+      selfClosing = true;
+      i += 2;
+      break;
+    }
+    if (p[i] == '<') Fail("a '<' inside a tag");
+    if (i == spaceStart) Fail("attributes not separated by white space in <" + std::string(qname) + ">");
+    const size_t attrStart = i;
+    size_t attrColon = 0;
+    for (; i < end && IsNameChar(static_cast<unsigned char>(p[i])); ++i) {
+      if (p[i] == ':' && !attrColon) attrColon = i;
+    }
+    if (i >= end) return std::string_view::npos;
+    if (!IsNameStart(static_cast<unsigned char>(p[attrStart])) || (p[i] != '=' && !IsSpace(p[i]))) {
+      while (i < end && p[i] != '=' && !IsSpace(p[i]) && p[i] != '>' && p[i] != '/' && p[i] != '<') ++i;
+      Fail("the attribute name '" + std::string(p + attrStart, i - attrStart) + "' in <" + std::string(qname) +
+           "> is not a valid XML name");
+    }
+    const std::string_view attrName(p + attrStart, i - attrStart);
+    const std::string_view attrLocal = attrColon ? std::string_view(p + attrColon + 1, i - attrColon - 1) : attrName;
+    while (i < end && IsSpace(p[i])) ++i;
+    if (i >= end) return std::string_view::npos;
+    if (p[i] != '=') Fail("an attribute without a value in <" + std::string(qname) + ">");
     ++i;
-    while (i < n && IsSpace(raw[i])) ++i;
-    if (i >= n || (raw[i] != '"' && raw[i] != '\'')) Fail("an unquoted attribute value");
-    char quote = raw[i++];
-    size_t valueStart = i;
-    while (i < n && raw[i] != quote) {
-      if (raw[i] == '<') Fail("a '<' inside an attribute value");
+    while (i < end && IsSpace(p[i])) ++i;
+    if (i >= end) return std::string_view::npos;
+    if (p[i] != '"' && p[i] != '\'') Fail("an unquoted attribute value");
+    const char quote = p[i++];
+    const size_t valueStart = i;
+    while (i < end && p[i] != quote) {
+      if (p[i] == '<') Fail("a '<' inside an attribute value");
       ++i;
     }
-    if (i >= n) Fail("an unterminated attribute value");
-    token_.attributes.push_back({LocalName(attrName), attrName, raw.substr(valueStart, i - valueStart)});
+    if (i >= end) return std::string_view::npos;
+    token_.attributes.push_back({attrLocal, attrName, std::string_view(p + valueStart, i - valueStart)});
     ++i;
   }
-  if (!token_.selfClosing) open_.emplace_back(qname);
+  token_.name = colon ? std::string_view(p + colon + 1, qname.size() - (colon + 1 - nameStart)) : qname;
+  token_.raw = std::string_view(p + from, i - from);
+  token_.selfClosing = selfClosing;
+  if (!selfClosing) open_.emplace_back(qname);
+  return i;
 }
 
 const XmlToken& XmlScanner::Next() {
@@ -281,7 +325,33 @@ const XmlToken& XmlScanner::Next() {
     }
     const char* data = buffer_.data();
     if (data[pos_] == '<') {
-      size_t stop = FindMarkupEnd(pos_);
+      if (pos_ + 1 == end_) {
+        if (!Refill()) Fail("the document ends inside markup");
+        continue;
+      }
+      const char second = data[pos_ + 1];
+      if (second != '/' && second != '!' && second != '?') {
+        if (open_.empty() && sawRoot_) Fail("a second root element");
+        const size_t stop = ScanStartTag(pos_);
+        if (stop == std::string_view::npos) {
+          if (!Refill()) Fail("the document ends inside markup");
+          continue;
+        }
+        sawRoot_ = true;
+        pos_ = stop;
+        started_ = true;
+        token_.kind = XmlTokenKind::StartTag;
+        return token_;
+      }
+      size_t stop = std::string_view::npos;
+      if (second == '/') {
+        // An end tag holds a name and perhaps white space: its first '>'
+        // closes it (anything else in it fails the name check below).
+        const void* gt = std::memchr(data + pos_ + 2, '>', end_ - pos_ - 2);
+        if (gt) stop = static_cast<size_t>(static_cast<const char*>(gt) - data) + 1;
+      } else {
+        stop = FindMarkupEnd(pos_);
+      }
       if (stop == std::string_view::npos) {
         if (!Refill()) Fail("the document ends inside markup");
         continue;
@@ -309,16 +379,7 @@ const XmlToken& XmlScanner::Next() {
         token_.text = raw.substr(9, raw.size() - 12);
         return token_;
       }
-      if (raw[1] == '!' || raw[1] == '?') {
-        token_.kind = XmlTokenKind::Other;
-        return token_;
-      }
-      if (open_.empty()) {
-        if (sawRoot_) Fail("a second root element");
-        sawRoot_ = true;
-      }
-      token_.kind = XmlTokenKind::StartTag;
-      ParseStartTag(raw);
+      token_.kind = XmlTokenKind::Other;  // a declaration, comment or processing instruction
       return token_;
     }
     size_t lt = std::string_view(data + pos_, end_ - pos_).find('<');

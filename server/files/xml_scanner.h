@@ -79,7 +79,7 @@ class XmlScanner {
  private:
   bool Refill();
   size_t FindMarkupEnd(size_t from) const;
-  void ParseStartTag(std::string_view raw);
+  size_t ScanStartTag(size_t from);
 
   Source source_;
   std::string partName_;

@@ -8,16 +8,12 @@
 #include <cstring>
 
 #include "server/files/file_error.h"
+#include "server/files/native_file.h"
+#include "server/files/part_name.h"
 
 namespace sheetwright::files {
 
 namespace {
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
-}
 
 uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t Le32(const unsigned char* p) { return Le16(p) | (static_cast<uint32_t>(Le16(p + 2)) << 16); }
@@ -27,7 +23,7 @@ uint64_t Le64(const unsigned char* p) { return Le32(p) | (static_cast<uint64_t>(
 // zip64 form), read before libzip allocates anything per entry. Returns
 // nullopt when no record is found; libzip then reports the archive itself.
 std::optional<uint64_t> StatedEntryCount(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = OpenStreamForReading(path);
   if (!f) return std::nullopt;
   std::optional<uint64_t> count;
   if (std::fseek(f, 0, SEEK_END) == 0) {
@@ -59,14 +55,14 @@ std::optional<uint64_t> StatedEntryCount(const std::string& path) {
 }  // namespace
 
 ZipReader::ZipReader(const std::string& path, const std::string& displayName, ZipLimits limits)
-    : displayName_(displayName), limits_(limits) {
+    : path_(path), displayName_(displayName), limits_(limits) {
   if (auto stated = StatedEntryCount(path); stated && *stated > limits_.maxEntries) {
     throw FileError("Excel cannot open the file '" + displayName_ + "': it holds " + std::to_string(*stated) +
                     " entries, more than any workbook plausibly has (limit " + std::to_string(limits_.maxEntries) +
                     "). It was refused as a possible zip bomb.");
   }
   int error = 0;
-  archive_ = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+  archive_ = OpenZipArchive(path, ZIP_RDONLY | ZIP_CHECKCONS, &error);
   if (!archive_) {
     zip_error_t ze;
     zip_error_init_with_code(&ze, error);
@@ -98,8 +94,7 @@ ZipReader::ZipReader(const std::string& path, const std::string& displayName, Zi
     e.crc = st.crc;
     e.method = static_cast<uint16_t>(st.comp_method);
     if (st.valid & ZIP_STAT_MTIME) {
-      struct tm t;
-      localtime_r(&st.mtime, &t);
+      const std::tm t = LocalTime(st.mtime);
       int year = std::max(1980, t.tm_year + 1900);
       e.dosTime = (static_cast<uint32_t>(((year - 1980) << 9) | ((t.tm_mon + 1) << 5) | t.tm_mday) << 16) |
                   static_cast<uint32_t>((t.tm_hour << 11) | (t.tm_min << 5) | (t.tm_sec / 2));
@@ -118,7 +113,14 @@ ZipReader::ZipReader(const std::string& path, const std::string& displayName, Zi
                       std::to_string(e.size >> 20) + " MB. It was refused as a possible zip bomb.");
     }
     total += e.size;
-    byLowerName_.emplace(Lower(e.name), entries_.size());
+    // Two entries naming one part (names equal but for case) leave it open
+    // which one a relationship means, and a save could replace only one.
+    if (!byLowerName_.emplace(FoldPartName(e.name), entries_.size()).second) {
+      zip_discard(archive_);
+      archive_ = nullptr;
+      throw FileError("Excel cannot open the file '" + displayName_ + "' because it is damaged: the part " + e.name +
+                      " is stored twice.");
+    }
     entries_.push_back(std::move(e));
   }
   if (total > limits_.maxTotalBytes) {
@@ -133,18 +135,45 @@ ZipReader::~ZipReader() {
   if (archive_) zip_discard(archive_);
 }
 
+void ZipReader::CloseFile() {
+  if (archive_) zip_discard(archive_);
+  archive_ = nullptr;
+}
+
+void ZipReader::ReopenFile() {
+  if (archive_) return;
+  int error = 0;
+  archive_ = OpenZipArchive(path_, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+  if (!archive_) Damaged("the package could not be opened again");
+  bool same = zip_get_num_entries(archive_, 0) == static_cast<zip_int64_t>(entries_.size());
+  for (size_t i = 0; same && i < entries_.size(); ++i) {
+    zip_stat_t st;
+    same = zip_stat_index(archive_, static_cast<zip_uint64_t>(i), 0, &st) == 0 && st.name &&
+           entries_[i].name == st.name && entries_[i].crc == st.crc && entries_[i].compressedSize == st.comp_size;
+  }
+  if (!same) {
+    CloseFile();
+    Damaged("the package changed on disk");
+  }
+}
+
+void ZipReader::CheckOpen() const {
+  if (!archive_) Damaged("the package is closed");
+}
+
 void ZipReader::Damaged(const std::string& what) const {
   throw FileError("Excel cannot open the file '" + displayName_ + "' because it is damaged: " + what + ".");
 }
 
 std::optional<size_t> ZipReader::Find(std::string_view name) const {
   while (!name.empty() && name.front() == '/') name.remove_prefix(1);
-  auto it = byLowerName_.find(Lower(name));
+  auto it = byLowerName_.find(FoldPartName(name));
   if (it == byLowerName_.end()) return std::nullopt;
   return it->second;
 }
 
 std::string ZipReader::ReadRaw(size_t index) const {
+  CheckOpen();
   const ZipEntry& e = entries_.at(index);
   zip_file_t* file = zip_fopen_index(archive_, index, ZIP_FL_COMPRESSED);
   if (!file) Damaged("the part " + e.name + " cannot be read");
@@ -157,6 +186,7 @@ std::string ZipReader::ReadRaw(size_t index) const {
 }
 
 std::string ZipReader::ReadAll(size_t index) const {
+  CheckOpen();
   const ZipEntry& e = entries_.at(index);
   if (e.size > limits_.maxWholePartBytes) {
     Damaged("the part " + e.name + " is too large to load (" + std::to_string(e.size >> 20) + " MB)");
@@ -190,6 +220,7 @@ std::string ZipReader::ReadAll(size_t index) const {
 }
 
 ZipReader::Source ZipReader::OpenStream(size_t index) const {
+  CheckOpen();
   const ZipEntry& e = entries_.at(index);
   zip_file_t* raw = zip_fopen_index(archive_, index, 0);
   if (!raw) {

@@ -64,10 +64,20 @@ class ZipReader {
   // The part's bytes exactly as stored (compressed), for copying unchanged.
   std::string ReadRaw(size_t index) const;
 
+  // Lets go of the file (Windows cannot replace a file that is open) while
+  // keeping the directory; reading fails with FileError until ReopenFile
+  // opens the same path again, which fails with FileError (and stays closed)
+  // when the file can no longer be opened or its directory differs from the
+  // one read at first (names, checksums, compressed sizes).
+  void CloseFile();
+  void ReopenFile();
+
  private:
   [[noreturn]] void Damaged(const std::string& what) const;
+  void CheckOpen() const;
 
   zip* archive_ = nullptr;
+  std::string path_;
   std::string displayName_;
   ZipLimits limits_;
   std::vector<ZipEntry> entries_;

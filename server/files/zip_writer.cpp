@@ -1,13 +1,13 @@
 #include "server/files/zip_writer.h"
 
 #include <libdeflate.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 
 #include "server/files/file_error.h"
+#include "server/files/native_file.h"
 
 namespace sheetwright::files {
 
@@ -26,8 +26,7 @@ void Put32(std::string& out, uint32_t v) {
 
 uint32_t DosNow() {
   std::time_t now = std::time(nullptr);
-  struct tm t;
-  localtime_r(&now, &t);
+  const std::tm t = LocalTime(now);
   int year = t.tm_year + 1900 < 1980 ? 1980 : t.tm_year + 1900;
   return (static_cast<uint32_t>(((year - 1980) << 9) | ((t.tm_mon + 1) << 5) | t.tm_mday) << 16) |
          static_cast<uint32_t>((t.tm_hour << 11) | (t.tm_min << 5) | (t.tm_sec / 2));
@@ -44,7 +43,7 @@ ZipWriter::~ZipWriter() { libdeflate_free_compressor(compressor_); }
 void ZipWriter::Flush() {
   size_t done = 0;
   while (done < pending_.size()) {
-    ssize_t n = ::write(fd_, pending_.data() + done, pending_.size() - done);
+    int64_t n = WriteSome(fd_, pending_.data() + done, pending_.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       int err = errno;

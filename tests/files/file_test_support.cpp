@@ -75,9 +75,11 @@ std::string ScratchDir() {
   return pattern;
 }
 
-std::set<std::string> Dump(const std::string& path) {
+namespace {
+std::set<std::string> RunDump(const char* mode, const std::string& path) {
   int status = 0;
-  std::string out = RunCapture("/usr/bin/python3 " SW_FIXTURE_SCRIPT " dump '" + path + "' 2>&1", &status);
+  std::string out =
+      RunCapture(std::string("/usr/bin/python3 " SW_FIXTURE_SCRIPT " ") + mode + " '" + path + "' 2>&1", &status);
   std::set<std::string> facts;
   if (status != 0) {
     ADD_FAILURE() << "openpyxl could not read " << path << ":\n" << out;
@@ -88,6 +90,10 @@ std::set<std::string> Dump(const std::string& path) {
   while (std::getline(lines, line)) facts.insert(line);
   return facts;
 }
+}  // namespace
+
+std::set<std::string> Dump(const std::string& path) { return RunDump("dump", path); }
+std::set<std::string> DumpValues(const std::string& path) { return RunDump("values", path); }
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -20,6 +20,8 @@ std::string Fixture(const std::string& name);
 std::string ScratchDir();
 // openpyxl's view of `path` (see workbook_fixtures.py dump); empty on failure.
 std::set<std::string> Dump(const std::string& path);
+// The cell values openpyxl reads with data_only=True ("value Sheet!A1 n 42.0").
+std::set<std::string> DumpValues(const std::string& path);
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);

@@ -6,8 +6,11 @@
 #include <pugixml.hpp>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
+#include <vector>
 
+#include "server/engine/calculation.h"
 #include "server/files/utf8.h"
 #include "server/files/workbook_files.h"
 #include "server/files/zip_reader.h"
@@ -26,8 +29,10 @@ const char kSheetHead[] =
     "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheetData>";
 const char kSheetTail[] = "</sheetData></worksheet>";
 
-// cell_kinds.xlsx with some of its parts replaced, written to `path`.
-void WritePackage(const std::string& path, const std::map<std::string, std::string>& replaced) {
+// cell_kinds.xlsx with some of its parts replaced and some stored under
+// other names, written to `path`.
+void WritePackage(const std::string& path, const std::map<std::string, std::string>& replaced,
+                  const std::map<std::string, std::string>& renamed = {}) {
   ZipReader source(Fixture("cell_kinds.xlsx"), "cell_kinds.xlsx");
   FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
@@ -35,7 +40,9 @@ void WritePackage(const std::string& path, const std::map<std::string, std::stri
   for (size_t i = 0; i < source.entries().size(); ++i) {
     const std::string& name = source.entries()[i].name;
     auto it = replaced.find(name);
-    writer.AddDeflated(name, it != replaced.end() ? it->second : source.ReadAll(i));
+    auto stored = renamed.find(name);
+    writer.AddDeflated(stored != renamed.end() ? stored->second : name,
+                       it != replaced.end() ? it->second : source.ReadAll(i));
   }
   writer.Finish();
   std::fclose(f);
@@ -91,7 +98,8 @@ TEST_F(FoundByFuzzing, TextsAndFormulasSurviveRepeatedSaves) {
         cell.type = CellType::Text;
         cell.text = book.strings.Intern(text);
       }
-      for (const std::wstring& formula : kFormulas) sheet.Put(row++, 1).formula = book.strings.Intern(formula);
+      for (const std::wstring& formula : kFormulas)
+        ASSERT_EQ(book.calculation->EnterFormula(sheet, row++, 1, formula), engine::FormulaProblem::None);
     }
     int32_t row = 20;
     for (const std::wstring& text : kTexts) {
@@ -102,7 +110,7 @@ TEST_F(FoundByFuzzing, TextsAndFormulasSurviveRepeatedSaves) {
     for (const std::wstring& formula : kFormulas) {
       const engine::Cell* cell = sheet.Find(row++, 1);
       ASSERT_NE(cell, nullptr);
-      EXPECT_EQ(book.strings.Text(cell->formula), formula);
+      EXPECT_EQ(book.FormulaText(cell->formula), formula);
     }
     sheet.Put(1, 9).type = CellType::Boolean;  // an edit, so the sheet is written again
     book.dirty = true;
@@ -174,6 +182,87 @@ TEST_F(FoundByFuzzing, WhatLoadsCanBeSavedOrIsRefusedAtOpen) {
     EXPECT_TRUE(saved.ok()) << saved.description;
     ExpectWellFormed(path);
   }
+}
+
+TEST_F(FoundByFuzzing, PartStoredUnderAnotherCaseKeepsItsEdits) {
+  // Relationships name "xl/worksheets/sheet1.xml" and "sharedStrings.xml";
+  // the package stores them as "sheEt1.xml" and "SharedStrings.xml". Part
+  // names compare without case, so these are the same parts: an edit saved
+  // must replace them, not be dropped while the old parts are copied.
+  const std::string path = dir_ + "/cases.xlsx";
+  WritePackage(path, {}, {{"xl/worksheets/sheet1.xml", "xl/worksheets/sheEt1.xml"},
+                          {"xl/sharedStrings.xml", "xl/SharedStrings.xml"}});
+  {
+    engine::Workbook book;
+    MustLoad(path, book);
+    engine::Cell& cell = book.sheets[0]->Put(engine::kMaxRows, 3);
+    cell.type = CellType::Text;
+    cell.text = book.strings.Intern(L"added in the last row");
+    book.sheets[0]->modified = true;
+    book.dirty = true;
+    MustSave(book);
+  }
+  ZipReader saved(path, "saved");
+  std::vector<std::string> names;
+  for (const ZipEntry& e : saved.entries()) names.push_back(e.name);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "xl/worksheets/sheEt1.xml"), 1) << "kept under its stored name";
+  EXPECT_EQ(std::count(names.begin(), names.end(), "xl/worksheets/sheet1.xml"), 0);
+  engine::Workbook again;
+  MustLoad(path, again);
+  const engine::Cell* cell = again.sheets[0]->Find(engine::kMaxRows, 3);
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(again.strings.Text(cell->text), L"added in the last row");
+}
+
+TEST_F(FoundByFuzzing, PartStoredTwiceUnderDifferentCaseIsRefusedAtOpen) {
+  // Which of the two a relationship means is undecided, and a save could
+  // replace only one of them.
+  const std::string path = dir_ + "/twice.xlsx";
+  {
+    ZipReader source(Fixture("cell_kinds.xlsx"), "cell_kinds.xlsx");
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ZipWriter writer(fileno(f), path);
+    for (size_t i = 0; i < source.entries().size(); ++i) {
+      const std::string& name = source.entries()[i].name;
+      writer.AddDeflated(name, source.ReadAll(i));
+      if (name == "xl/worksheets/sheet1.xml") writer.AddDeflated("xl/worksheets/Sheet1.xml", source.ReadAll(i));
+    }
+    writer.Finish();
+    std::fclose(f);
+  }
+  engine::Workbook book;
+  const FileStatus status = LoadWorkbook(WideFromUtf8(path), book);
+  EXPECT_FALSE(status.ok());
+  EXPECT_NE(status.description.find(L"stored twice"), std::wstring::npos) << Narrow(status.description);
+}
+
+TEST_F(FoundByFuzzing, TwoSheetsOnOnePartAreRefusedAtOpen) {
+  // Both sheets would write the part on save, the second over the first:
+  // the edits of the first would be lost.
+  const std::string workbook =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook "
+      "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+      "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
+      "<sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"Copy\" sheetId=\"2\" r:id=\"rId3\"/>"
+      "</sheets></workbook>";
+  const std::string rels =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+      "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+      "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+      "Target=\"worksheets/sheet1.xml\"/>"
+      "<Relationship Id=\"rId2\" "
+      "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" "
+      "Target=\"sharedStrings.xml\"/>"
+      "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+      "Target=\"/xl/worksheets/Sheet1.xml\"/></Relationships>";
+  const std::string path = dir_ + "/shared-part.xlsx";
+  WritePackage(path, {{"xl/workbook.xml", workbook}, {"xl/_rels/workbook.xml.rels", rels}});
+  engine::Workbook book;
+  const FileStatus status = LoadWorkbook(WideFromUtf8(path), book);
+  EXPECT_FALSE(status.ok());
+  EXPECT_NE(status.description.find(L"'Data' and 'Copy' refer to the same part"), std::wstring::npos)
+      << Narrow(status.description);
 }
 
 }  // namespace

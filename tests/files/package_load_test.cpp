@@ -53,7 +53,8 @@ TEST(PackageLoad, ValuesReadAsTheirTypes) {
   EXPECT_EQ(data.Find(2, 4)->type, CellType::Boolean);
   EXPECT_TRUE(data.Find(2, 4)->boolean);
   ASSERT_NE(data.Find(2, 5), nullptr);
-  EXPECT_EQ(book.strings.Text(data.Find(2, 5)->formula), L"SUM(B2:B3)");
+  EXPECT_EQ(book.FormulaText(data.Find(2, 5)->formula), L"SUM(B2:B3)");
+  EXPECT_DOUBLE_EQ(data.Find(2, 5)->number, 3.5) << "calculated at load: the file has no value";
 }
 
 TEST(PackageLoad, CellKindsAndCachedFormulaValues) {
@@ -93,7 +94,7 @@ TEST(PackageLoad, CellKindsAndCachedFormulaValues) {
     if (c.type == CellType::Number || c.type == CellType::Date) {
       EXPECT_DOUBLE_EQ(cell->number, c.number);
     }
-    EXPECT_EQ(book.strings.Text(cell->formula), c.formula);
+    EXPECT_EQ(book.FormulaText(cell->formula), c.formula);
   }
   ASSERT_NE(s.Find(2, 4), nullptr);
   EXPECT_EQ(s.Find(2, 4)->type, CellType::Boolean);

@@ -4,6 +4,7 @@
 
 #include "server/files/cell_reference.h"
 #include "server/files/formula_shift.h"
+#include "server/files/sheet_layout.h"
 
 namespace sheetwright::files {
 namespace {
@@ -40,6 +41,35 @@ TEST(ReferenceMoves, RectanglesFollowDeletedRowsColumnsAndBlocks) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(MoveRect(c.rect, c.edit), c.expected);
   }
+}
+
+TEST(ReferenceMoves, SheetMarkupFollowsASeriesOfDeletions) {
+  // Cells B6 and B4 shifted up (bottom first, as a list deletion records
+  // them), then row 1 deleted; the markup around the cells is moved through
+  // the whole series at once.
+  engine::Sheet sheet;
+  sheet.name = L"Data";
+  sheet.Put(1, 1).type = engine::CellType::Boolean;
+  sheet.DeleteShiftUp(6, 2, 6, 2);
+  sheet.DeleteShiftUp(4, 2, 4, 2);
+  sheet.DeleteRows(1, 1);
+  SheetLayout layout;
+  layout.prefix = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                  "<cols><col min=\"3\" max=\"5\" width=\"9\"/></cols>";
+  layout.suffix =
+      "<mergeCells count=\"3\"><mergeCell ref=\"B10:B11\"/><mergeCell ref=\"B10:C11\"/>"
+      "<mergeCell ref=\"A1:B1\"/></mergeCells>"
+      "<conditionalFormatting sqref=\"B5:B8 A1:A1048576\"><cfRule type=\"expression\" priority=\"1\">"
+      "<formula>B5&gt;B8</formula></cfRule></conditionalFormatting></worksheet>";
+  AdjustSheetLayout(layout, sheet, true, "xl/worksheets/sheet1.xml");
+  EXPECT_NE(layout.prefix.find("<col min=\"3\" max=\"5\""), std::string::npos) << layout.prefix;
+  // Within column B the merge follows both blocks and the row; across B:C
+  // only the row; in row 1 it is deleted with it. A whole column stays whole.
+  EXPECT_NE(layout.suffix.find("<mergeCells count=\"2\"><mergeCell ref=\"B7:B8\"/><mergeCell ref=\"B9:C10\"/>"
+                               "</mergeCells>"),
+            std::string::npos)
+      << layout.suffix;
+  EXPECT_NE(layout.suffix.find("sqref=\"B3:B5 A1:A1048576\""), std::string::npos) << layout.suffix;
 }
 
 TEST(ReferenceMoves, RangeTextsParseAndPrint) {

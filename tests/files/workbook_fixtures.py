@@ -142,6 +142,36 @@ def write_cell_kinds(path):
     raw_package(path, sheet(body), shared_strings=sst)
 
 
+def write_formulas(path):
+    """Formulas as openpyxl writes them: no cached values at all."""
+    wb = openpyxl.Workbook()
+    ws = wb.active
+    ws.title = "Data"
+    for i in range(1, 6):
+        ws.cell(i, 1, i * 10)
+    ws["B1"] = "=SUM(A1:A5)"
+    ws["B2"] = "=A2*2"
+    ws["B3"] = "=B2+B1"
+    ws["B4"] = '=IF(A1>5,"big","small")'
+    ws["B5"] = "=1/0"
+    ws["B6"] = "=Total*2"
+    other = wb.create_sheet("My Sheet")
+    other["A1"] = "='Data'!B1+1"
+    other["A2"] = "=SUM(Data!A:A)"
+    other["A3"] = "=VLOOKUP(30,Data!A1:B5,2,FALSE)"
+    other["A4"] = "=ISBLANK(Data!C1)"
+    wb.defined_names.append(DefinedName("Total", attr_text="Data!$B$1"))
+    wb.save(path)
+
+
+def write_cached_unknown(path):
+    """A formula calling a function the server does not know, with its cached
+    value, and a formula reading it."""
+    body = ('<row r="1"><c r="A1"><v>2</v></c><c r="B1"><f>FUTUREFUNC(A1)</f><v>42</v></c>'
+            '<c r="C1"><f>B1+1</f><v>43</v></c><c r="D1"><f>A1*5</f><v>999</v></c></row>')
+    raw_package(path, sheet(body))
+
+
 def write_entity_attack(path, kind):
     if kind == "external":
         doc = ('<?xml version="1.0"?><!DOCTYPE worksheet [<!ENTITY xxe SYSTEM "file:///etc/passwd">]>'
@@ -156,11 +186,26 @@ def write_entity_attack(path, kind):
         raw_package(path, sheet(""), workbook_xml=wb)
 
 
+def write_filtered(path):
+    """An AutoFilter on A1:C8 hiding rows 3 and 5; row 10 hidden by hand."""
+    wb = openpyxl.Workbook()
+    ws = wb.active
+    ws.append(["Name", "Keep", "Count"])
+    for row in range(2, 11):
+        ws.append([f"n{row}", "no" if row in (3, 5) else "yes", row])
+    ws.auto_filter.ref = "A1:C8"
+    for row in (3, 5, 10):
+        ws.row_dimensions[row].hidden = True
+    wb.save(path)
+
 def write_fixtures(folder):
     os.makedirs(folder, exist_ok=True)
+    write_filtered(os.path.join(folder, "filtered.xlsx"))
     write_kept_features(os.path.join(folder, "kept_features.xlsx"))
     write_date1904(os.path.join(folder, "date1904.xlsx"))
     write_cell_kinds(os.path.join(folder, "cell_kinds.xlsx"))
+    write_formulas(os.path.join(folder, "formulas.xlsx"))
+    write_cached_unknown(os.path.join(folder, "cached_unknown.xlsx"))
     write_entity_attack(os.path.join(folder, "external_entity.xlsx"), "external")
     write_entity_attack(os.path.join(folder, "entity_expansion.xlsx"), "expansion")
     raw_package(os.path.join(folder, "malformed_sheet.xlsx"), sheet('<row r="1"><c r="A1"><v>1</v></row>'))
@@ -228,8 +273,23 @@ def dump(path):
     print("\n".join(out))
 
 
+def dump_values(path):
+    """The values a reader that does not calculate sees (data_only=True)."""
+    wb = openpyxl.load_workbook(path, data_only=True)
+    out = []
+    for ws in wb.worksheets:
+        for row in ws.iter_rows():
+            for c in row:
+                text = cell_text(c)
+                if text is not None:
+                    out.append("value %s!%s %s" % (ws.title, c.coordinate, text))
+    print("\n".join(out))
+
+
 if __name__ == "__main__":
     if sys.argv[1] == "write":
         write_fixtures(sys.argv[2])
     elif sys.argv[1] == "dump":
         dump(sys.argv[2])
+    elif sys.argv[1] == "values":
+        dump_values(sys.argv[2])

@@ -76,7 +76,7 @@ bool SameCell(const engine::Workbook& a, const engine::Cell& x, const engine::Wo
   auto kind = [](engine::CellType t) { return t == engine::CellType::Date ? engine::CellType::Number : t; };
   if (kind(x.type) != kind(y.type)) return false;
   if ((x.formula != 0) != (y.formula != 0)) return false;
-  if (x.formula && a.strings.Text(x.formula) != b.strings.Text(y.formula)) return false;
+  if (x.formula && a.FormulaText(x.formula) != b.FormulaText(y.formula)) return false;
   switch (kind(x.type)) {
     case engine::CellType::Number:
       return x.number == y.number || (std::isnan(x.number) && std::isnan(y.number));

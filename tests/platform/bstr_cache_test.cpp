@@ -83,6 +83,17 @@ TEST(BstrCache, BlocksFreedOnAnotherThreadStayOnThatThread) {
   SysFreeString(mine);
 }
 
+// Frees the owners of one text first, last and middle, reading the text
+// between frees; returns what the last owner still read.
+std::wstring FreeInMixedOrder(BSTR first, BSTR again, BSTR third) {
+  SysFreeString(first);
+  EXPECT_STREQ(again, L"apple");
+  SysFreeString(third);
+  std::wstring last(again, SysStringLen(again));
+  SysFreeString(again);
+  return last;
+}
+
 TEST(BstrBlockAllocator, TextsAreOrdinaryBstrsFreedOneByOneInAnyOrder) {
   CacheSetting on(true);
   std::vector<BSTR> texts;
@@ -136,6 +147,35 @@ TEST(BstrBlockAllocator, ATextSurvivesItsNeighboursAndCopiesAndReallocationsWork
   EXPECT_STREQ(source.bstrVal, L"changed");
   VariantClear(&source);
   VariantClear(&copy);
+}
+
+// A shared text handed out to several owners stays whole until the last
+// of them frees it, in any order, and outlives its allocator; with the
+// cache off, and for a text too long to share, each owner gets a copy.
+TEST(BstrBlockAllocator, ReusedTextLivesUntilItsLastOwnerFreesIt) {
+  for (const bool cacheOn : {true, false}) {
+    SCOPED_TRACE(cacheOn ? "cache on" : "cache off");
+    CacheSetting setting(cacheOn);
+    const std::wstring longText(3000, L'x');
+    BSTR first = nullptr, again = nullptr, third = nullptr, longFirst = nullptr, longAgain = nullptr;
+    {
+      BstrBlockAllocator allocator;
+      first = allocator.Allocate(L"apple", 5);
+      again = allocator.Reuse(first);
+      longFirst = allocator.Allocate(longText.data(), UINT(longText.size()));
+      longAgain = allocator.Reuse(longFirst);
+      // Fill the block so the allocator moves on; the reused text's block stays.
+      for (int i = 0; i < 20000; ++i) SysFreeString(allocator.Allocate(L"filler text", 11));
+      third = allocator.Reuse(first);
+    }
+    EXPECT_EQ(again == first, cacheOn);
+    EXPECT_EQ(third == first, cacheOn);
+    EXPECT_NE(longAgain, longFirst);
+    EXPECT_EQ(FreeInMixedOrder(first, again, third), L"apple");
+    EXPECT_EQ(std::wstring(longAgain), longText);
+    SysFreeString(longFirst);
+    SysFreeString(longAgain);
+  }
 }
 
 TEST(BstrBlockAllocator, WhenOffEveryTextHasItsOwnHeapBlock) {

@@ -7,11 +7,13 @@ reused). Every line must be the same on both sides, except the cases listed
 in KNOWN_DIFFERENCES, each with the reason it cannot matter to the library.
 """
 import argparse
-import fcntl
 import os
 import shutil
 import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from wine_prefix import ensure_prefix, wine_environment  # noqa: E402
 
 # Case name -> why the difference cannot matter to the library.
 NAN_REASON = ("no cell, argument or text the library handles holds NaN; Wine answers "
@@ -72,36 +74,6 @@ def make_fixture(folder):
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "w") as f:
             f.write("x")
-
-
-def wine_environment(prefix):
-    env = dict(os.environ)
-    env.update(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
-               LANG="en_US.UTF-8", LC_ALL="en_US.UTF-8")
-    env.pop("DISPLAY", None)
-    return env
-
-
-def ensure_prefix(wine, prefix):
-    """Creates the Wine prefix once; a lock keeps parallel tests from racing."""
-    os.makedirs(os.path.dirname(prefix), exist_ok=True)
-    with open(prefix + ".lock", "w") as lock:
-        fcntl.flock(lock, fcntl.LOCK_EX)
-        marker = os.path.join(prefix, ".sheetwright-ready")
-        if os.path.exists(marker):
-            return
-        shutil.rmtree(prefix, ignore_errors=True)
-        env = wine_environment(prefix)
-        subprocess.run([wine, "wineboot", "--init"], env=env, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
-        wait_for_wineserver(wine, env)
-        open(marker, "w").close()
-
-
-def wait_for_wineserver(wine, env):
-    server = os.path.join(os.path.dirname(wine), "wineserver")
-    if os.path.exists(server):
-        subprocess.run([server, "-w"], env=env, timeout=120)
 
 
 def run(command, env=None, cwd=None):

@@ -19,17 +19,21 @@ std::vector<std::tuple<int32_t, int32_t, double>> Cells(const Sheet& sheet) {
 
 TEST(ShiftUpBlocks, SameAsOneByOneFromTheBottom) {
   std::mt19937 random(3);
-  for (int round = 0; round < 20; ++round) {
+  for (int round = 0; round < 200; ++round) {
     Sheet batched, sequential;
-    for (int32_t row = 1; row <= 60; ++row)
+    // Dense rows, sparse rows and rows without any cell, so that cells move
+    // into rows that have no record yet and out of rows that keep others.
+    for (int32_t row = 1; row <= 60; ++row) {
+      const unsigned filledOutOf4 = random() % 3 == 0 ? random() % 3 : 3;
       for (int32_t col = 1; col <= 6; ++col)
-        if (random() % 4) {
+        if (random() % 4 < filledOutOf4) {
           for (Sheet* s : {&batched, &sequential}) {
             Cell& cell = s->Put(row, col);
             cell.type = CellType::Number;
             cell.number = row * 100 + col;
           }
         }
+    }
     std::vector<std::pair<int32_t, int32_t>> spans;
     std::vector<CellRect> blocks;
     for (int32_t row = 1 + int32_t(random() % 5); row <= 55; row += 3 + int32_t(random() % 6)) {

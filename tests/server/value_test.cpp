@@ -30,7 +30,8 @@ const TypedCase kTypedCases[] = {
     {L"'00123", L"BSTR:00123", L"BSTR:00123", L"00123"},
     {L"'TRUE", L"BSTR:TRUE", L"BSTR:TRUE", L"TRUE"},
     {L"hello world", L"BSTR:hello world", L"BSTR:hello world", L"hello world"},
-    {L"=A1+1", L"BSTR:=A1+1", L"BSTR:=A1+1", L"=A1+1"},
+    // Calculated (A1 is empty); the cell keeps the date format an earlier case gave it.
+    {L"=A1+1", L"DATE:2", L"R8:1", L"1/1/1900"},
     {L"", L"EMPTY", L"EMPTY", L""},
     {L"2/30/2020", L"BSTR:2/30/2020", L"BSTR:2/30/2020", L"2/30/2020"},
     {L"1E400", L"BSTR:1E400", L"BSTR:1E400", L"1E400"},

@@ -225,10 +225,47 @@ def references(folder):
     save(wb, folder, "references.xlsx")
 
 
+def formulas(folder):
+    """Formulas without cached values (openpyxl writes none): the server
+    calculates them when the file opens."""
+    wb = Workbook()
+    ws = wb.active
+    ws.title = "Calc"
+    ws["A1"] = 4
+    ws["A2"] = 0
+    ws["B1"] = "=A1*2"
+    ws["B2"] = "=A1/A2"
+    ws["B3"] = "=NA()"
+    ws["B4"] = "=SQRT(-1)"
+    ws["B5"] = '=A1&"x"'
+    ws["B6"] = "=NOSUCHFUNCTION(1)"
+    ws["B7"] = "=Nowhere!A1"
+    ws["B8"] = '=1+"a"'
+    ws["B9"] = "=A1:A2 C1:C2"
+    ws["B10"] = "=B1>5"
+    save(wb, folder, "formulas.xlsx")
+
+
+def filtered(folder):
+    """An AutoFilter on A1:C8 of "Data" hiding rows 3 and 5 (B = "no"),
+    and row 10, outside the filter, hidden by hand."""
+    wb = Workbook()
+    data = wb.active
+    data.title = "Data"
+    data.append(["Name", "Keep", "Count"])
+    for row in range(2, 11):
+        data.append([f"n{row}", "no" if row in (3, 5) else "yes", row])
+    data.auto_filter.ref = "A1:C8"
+    data.auto_filter.add_filter_column(1, ["yes"])
+    for row in (3, 5, 10):
+        data.row_dimensions[row].hidden = True
+    save(wb, folder, "filtered.xlsx")
+
+
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
-    for make in (values, grid, header, shapes, paging, charts, reading, editing, references):
+    for make in (values, grid, header, shapes, paging, charts, reading, editing, references, formulas, filtered):
         make(folder)
 
 

@@ -437,6 +437,14 @@ std::vector<std::string> ReadBackWithOpenpyxl(const std::string& path, const std
   return values;
 }
 
+std::string RunPython(const std::string& program, const std::vector<std::string>& args) {
+  const std::string script = MakeTempFolder("sw-session-python") + "/program.py";
+  std::ofstream(script, std::ios::binary) << program;
+  std::string commandLine = "/usr/bin/python3 '" + script + "'";
+  for (const std::string& arg : args) commandLine += " '" + arg + "'";
+  return RunAndCapture(commandLine);
+}
+
 long LiveServerObjects() { return static_cast<long>(SheetwrightLiveServerObjects()); }
 
 std::string CaptureLog(const std::function<void()>& body) {

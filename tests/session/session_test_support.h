@@ -73,6 +73,10 @@ std::string FixturePath(const std::string& name);
 std::vector<std::string> ReadBackWithOpenpyxl(const std::string& path, const std::string& sheet,
                                               const std::vector<std::string>& cells);
 
+// What a python3 program (run with openpyxl at hand) prints, given `args`
+// (paths without quotes).
+std::string RunPython(const std::string& program, const std::vector<std::string>& args);
+
 // Live server objects right now (the server's own count).
 long LiveServerObjects();
 

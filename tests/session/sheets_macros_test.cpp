@@ -186,6 +186,23 @@ TEST(RemoveFilterTest, SucceedsOnConnectedSheet) {
   Close("filter");
 }
 
+// The filter goes with the rows it hid; a row hidden outside it stays
+// hidden, and the saved file has no filter any more.
+TEST(RemoveFilterTest, SavedFileHasNoFilterAndShowsTheFilteredRows) {
+  const long start = LiveServerObjects();
+  const std::string path = CopyOfFixture("filtered.xlsx");
+  ASSERT_TRUE(Open("filtered", path, "Data").status);
+  EXPECT_TRUE(Send(Command("RemoveFilterFromWorksheet", "filtered")).status);
+  EXPECT_TRUE(Send(Command("RemoveFilterFromWorksheet", "filtered")).status) << "a second time changes nothing";
+  ASSERT_TRUE(Close("filtered", 1).status);
+  EXPECT_EQ(LiveServerObjects(), start);
+  const std::string program =
+      "import sys, openpyxl\n"
+      "ws = openpyxl.load_workbook(sys.argv[1])['Data']\n"
+      "print(ws.auto_filter.ref, [r for r in range(1, 12) if ws.row_dimensions[r].hidden], ws['A3'].value)\n";
+  EXPECT_EQ(RunPython(program, {path}), "None [10] n3\n");
+}
+
 // ---- Column-title map -----------------------------------------------------
 
 // Reads the session's column-title map, which no command shows directly.

@@ -193,6 +193,22 @@ TEST_F(GoToCellTest, NamedCellsAndRanges) {
   }
 }
 
+TEST_F(GoToCellTest, RefusedSelectionIsAFailure) {
+  ASSERT_TRUE(GoTo(1, "E5", "", 0).status);
+  // A second session on the same workbook makes another sheet active; the
+  // application then refuses to select on "Full", and the command says so
+  // instead of answering success with nothing selected.
+  ASSERT_TRUE(Attach("other", path_, "Inner").status);
+  for (const auto& [from, to] : {std::pair<const char*, const char*>{"B2", ""}, {"C3", "D4"}}) {
+    SCOPED_TRACE(from);
+    const Reply refused = GoTo(1, from, to, 0);
+    EXPECT_FALSE(refused.status);
+    EXPECT_EQ(refused.errorCode, "EXCEL_QUV_GOTOCELL_100");
+    EXPECT_NE(refused.errorMessage.find("Select method of Range class failed"), std::string::npos) << refused.json;
+  }
+  Detach("other");
+}
+
 TEST_F(GoToCellTest, NoTargetAnswersTheFixedMessage) {
   ASSERT_TRUE(GoTo(1, "E5", "", 0).status);
   struct Case {

@@ -48,7 +48,12 @@ public final class Sheetwright {
         this.library = library;
     }
 
-    /** Loads the library from JNA's search path ({@code -Djna.library.path=...}). */
+    /**
+     * Loads the library from JNA's search path ({@code -Djna.library.path=...}) or, when it is not
+     * there, from the class path: the client's jar carries it in JNA's platform folders
+     * ({@code linux-x86-64/libNorvix.Sheetwright.so}, {@code win32-x86-64/Norvix.Sheetwright.dll}),
+     * and JNA extracts the one for this system.
+     */
     public static Sheetwright load() {
         return new Sheetwright(Native.load(LIBRARY_NAME, SheetwrightLibrary.class));
     }

@@ -49,22 +49,43 @@ public final class JavaHostTest {
     private final Path workbook;
     private final Sheetwright library;
 
-    private JavaHostTest(Path libraryFile, Path python, Path fixtureScript, Path workFolder) {
+    private JavaHostTest(Path python, Path fixtureScript, Path workFolder) {
         this.python = python;
         this.fixtureScript = fixtureScript;
         this.workbook = workFolder.resolve("host.xlsx");
-        this.library = Sheetwright.load(libraryFile);
+        checkNativeLibrariesInJar();
+        this.library = Sheetwright.load();
+    }
+
+    /**
+     * The test runs from the client's jar without a library path, so {@link Sheetwright#load()}
+     * finds the native library in the jar. The Windows DLL must be there too when the build made
+     * one ({@code -Dsheetwright.expectWindowsLibrary=true}).
+     */
+    private static void checkNativeLibrariesInJar() {
+        if (System.getProperty("jna.library.path") != null) {
+            throw new IllegalStateException("jna.library.path is set: the test must load from the jar");
+        }
+        List<String> expected = new ArrayList<>(List.of("/linux-x86-64/libNorvix.Sheetwright.so"));
+        if (Boolean.getBoolean("sheetwright.expectWindowsLibrary")) {
+            expected.add("/win32-x86-64/Norvix.Sheetwright.dll");
+        }
+        for (String resource : expected) {
+            java.net.URL found = Sheetwright.class.getResource(resource);
+            if (found == null || !"jar".equals(found.getProtocol())) {
+                throw new IllegalStateException("the client's jar does not carry " + resource);
+            }
+        }
     }
 
     public static void main(String[] args) throws Exception {
-        if (args.length != 3) {
-            System.err.println("usage: JavaHostTest LIBRARY PYTHON XLSX_FIXTURE_SCRIPT");
+        if (args.length != 2) {
+            System.err.println("usage: JavaHostTest PYTHON XLSX_FIXTURE_SCRIPT");
             System.exit(2);
         }
         Path workFolder = Files.createTempDirectory("sheetwright-java-host-");
         try {
-            new JavaHostTest(Path.of(args[0]), Path.of(args[1]), Path.of(args[2]), workFolder)
-                    .run();
+            new JavaHostTest(Path.of(args[0]), Path.of(args[1]), workFolder).run();
         } catch (Throwable failure) {
             System.err.println("java_host FAILED: " + failure);
             failure.printStackTrace();

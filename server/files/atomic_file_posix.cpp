@@ -26,6 +26,9 @@ std::string Reason(int err) {
 }
 }  // namespace
 
+// A rename replaces the name only; readers keep the file they opened.
+const bool AtomicFile::kTargetMustBeClosed = false;
+
 AtomicFile::AtomicFile(const std::string& targetPath) : target_(targetPath) {
   // Saving through a symbolic link writes the file it points to; renaming
   // over the link itself would leave that file stale.
