@@ -12,6 +12,7 @@ dir=${1:-build-windows}
 # Run from a make recipe (the Linux build's windows_build target), the outer
 # make's job server is not ours to join.
 unset MAKEFLAGS MFLAGS MAKELEVEL
+source scripts/compiler-cache.sh
 scripts/build-windows-deps.sh
 if [ ! -f "$dir/CMakeCache.txt" ]; then
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \

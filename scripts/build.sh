@@ -2,6 +2,7 @@
 # Configures and builds one build folder: scripts/build.sh [DIR] [cmake options...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/compiler-cache.sh
 dir=${1:-build}
 shift || true
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null

@@ -20,11 +20,9 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(send package csv address typed_text)
 
-export CCACHE_DIR=${CCACHE_DIR:-/work/.ccache}
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+source scripts/compiler-cache.sh
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSW_FUZZ=ON \
-  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang "${launcher[@]}" >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target $(printf '%s_fuzzer ' "${targets[@]}")
 
 declare -A max_len=([send]=4096 [package]=65536 [csv]=4096 [address]=256 [typed_text]=256)

@@ -3,7 +3,7 @@
 # Idempotent and quick when everything is already there.
 set -euo pipefail
 packages=(
-  cmake g++ make pkg-config
+  cmake g++ make pkg-config ccache
   libprotobuf-dev protobuf-compiler
   libgtest-dev libgmock-dev
   libzip-dev zipcmp zipmerge ziptool libpugixml-dev libdeflate-dev zlib1g-dev
