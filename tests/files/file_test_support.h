@@ -3,6 +3,9 @@
 // and openpyxl's reading of a saved workbook as a set of one-line facts.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <initializer_list>
 #include <set>
 #include <string>
 
@@ -32,6 +35,32 @@ void MustLoad(const std::string& path, engine::Workbook& book);
 void MustSave(engine::Workbook& book);
 
 std::string Narrow(const std::wstring& text);
+
+// A test on copies of the openpyxl fixtures: each test has its own folder and
+// a workbook to load a copy into; skipped where openpyxl is missing.
+class FixtureCopyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HaveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed";
+    dir_ = ScratchDir();
+  }
+  // A copy of fixture `name` in this test's folder, loaded into book_.
+  std::string LoadCopy(const std::string& name) {
+    std::string path = dir_ + "/" + name;
+    CopyFile(Fixture(name), path);
+    MustLoad(path, book_);
+    return path;
+  }
+  static void ExpectFacts(const std::set<std::string>& facts, std::initializer_list<const char*> expected) {
+    for (const char* fact : expected) EXPECT_TRUE(facts.count(fact)) << "missing: " << fact;
+  }
+  static void ExpectNoFacts(const std::set<std::string>& facts, std::initializer_list<const char*> unexpected) {
+    for (const char* fact : unexpected) EXPECT_FALSE(facts.count(fact)) << "unexpected: " << fact;
+  }
+
+  std::string dir_;
+  engine::Workbook book_;
+};
 
 }  // namespace sheetwright::files::testing
 

@@ -16,27 +16,11 @@ namespace {
 using engine::CellType;
 using namespace testing;
 
-class FormulaFiles : public ::testing::Test {
+class FormulaFiles : public FixtureCopyTest {
  protected:
-  void SetUp() override {
-    if (!HaveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed";
-    dir_ = ScratchDir();
-  }
-  std::string LoadCopy(const std::string& name) {
-    std::string path = dir_ + "/" + name;
-    CopyFile(Fixture(name), path);
-    MustLoad(path, book_);
-    return path;
-  }
   void Type(engine::Sheet& sheet, int32_t row, int32_t col, const std::wstring& text) {
     ASSERT_TRUE(engine::StoreTypedValue(book_, sheet, row, col, engine::InterpretTypedText(text)));
   }
-  static void ExpectFacts(const std::set<std::string>& facts, std::initializer_list<const char*> expected) {
-    for (const char* fact : expected) EXPECT_TRUE(facts.count(fact)) << "missing: " << fact;
-  }
-
-  std::string dir_;
-  engine::Workbook book_;
 };
 
 TEST_F(FormulaFiles, FormulasWithoutValuesAreCalculatedAtLoadAndSavedForReaders) {

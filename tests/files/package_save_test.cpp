@@ -14,25 +14,8 @@ namespace {
 using engine::CellType;
 using namespace testing;
 
-class PackageSave : public ::testing::Test {
+class PackageSave : public FixtureCopyTest {
  protected:
-  void SetUp() override {
-    if (!HaveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed";
-    dir_ = ScratchDir();
-  }
-  // A copy of fixture `name` in this test's folder, loaded into book_.
-  std::string LoadCopy(const std::string& name) {
-    std::string path = dir_ + "/" + name;
-    CopyFile(Fixture(name), path);
-    MustLoad(path, book_);
-    return path;
-  }
-  static void ExpectFacts(const std::set<std::string>& facts, std::initializer_list<const char*> expected) {
-    for (const char* fact : expected) EXPECT_TRUE(facts.count(fact)) << "missing: " << fact;
-  }
-  static void ExpectNoFacts(const std::set<std::string>& facts, std::initializer_list<const char*> unexpected) {
-    for (const char* fact : unexpected) EXPECT_FALSE(facts.count(fact)) << "unexpected: " << fact;
-  }
   void SetText(engine::Sheet& sheet, int32_t row, int32_t col, const wchar_t* text) {
     engine::Cell& cell = sheet.Put(row, col);
     uint32_t style = cell.style;
@@ -42,9 +25,6 @@ class PackageSave : public ::testing::Test {
     cell.text = book_.strings.Intern(text);
     book_.dirty = true;
   }
-
-  std::string dir_;
-  engine::Workbook book_;
 };
 
 TEST_F(PackageSave, UnchangedSaveKeepsEveryPartAndReadsBack) {
