@@ -14,14 +14,28 @@
 
 namespace sheetwright::fuzz {
 
+namespace {
+std::string scratch_dir;
+
+// Runs when the target exits normally (the end of a timed run, a replay);
+// after a finding the folder stays, with what the input left in it.
+void RemoveScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(scratch_dir, ignored);
+}
+}  // namespace
+
 const std::string& ScratchDir() {
-  static const std::string dir = [] {
+  static const bool made = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "sheetwright-fuzz-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) Finding("cannot make a scratch folder");
     std::filesystem::current_path(pattern);
-    return pattern;
+    scratch_dir = pattern;
+    std::atexit(RemoveScratchDir);
+    return true;
   }();
-  return dir;
+  (void)made;
+  return scratch_dir;
 }
 
 void WriteBytes(const std::string& path, std::string_view bytes) {

@@ -86,9 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t end = input.find('\n');
     std::string line(input.substr(0, end));
     input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
-    // Judged as the library will see it: decoded, then converted to UTF-8
-    // (an overlong form of '/' is a '/' by then).
-    const std::wstring wide = fuzz::DecodeAnyWide(line);
+    // Judged as the library will see it: decoded, cut at the first NUL (Send
+    // reads a C string), then converted to UTF-8 (an overlong form of '/' is
+    // a '/' by then).
+    std::wstring wide = fuzz::DecodeAnyWide(line);
+    wide.resize(std::wcslen(wide.c_str()));
     std::string seen = ConvertWStringTostring(wide);
     if (MayNameAnotherFolder(seen)) continue;
     for (size_t at = seen.find("@BOOK@"); at != std::string::npos; at = seen.find("@BOOK@", at + g_book.size())) {
