@@ -102,28 +102,16 @@ std::wstring PercentText(double value, int decimals) {
 std::wstring DateText(double serial) {
   // Serials before 0 or past 12/31/9999 are no dates; the application shows
   // the cell as a row of '#'.
-  if (!(serial >= 0 && serial < kFirstSerialPastYear9999)) return L"########";
-  double whole = std::floor(serial);
-  double fraction = serial - whole;
-  int64_t seconds = std::llround(fraction * 86400.0);
-  if (seconds >= 86400) {
-    whole += 1;
-    seconds -= 86400;
-  }
+  const std::optional<CivilTime> t = CivilFromSerial(serial);
+  if (!t) return L"########";
+  const bool hasDate = !(t->year == 1900 && t->month == 1 && t->day == 0);
   std::wstring out;
-  if (whole != 0) {
-    int y, m, d;
-    if (whole == 60) {
-      y = 1900, m = 2, d = 29;
-    } else {
-      CivilFromDays(int64_t(whole < 60 ? whole + 1 : whole) - kDaysToUnixEpoch, y, m, d);
-    }
-    out = std::to_wstring(m) + L"/" + std::to_wstring(d) + L"/" + std::to_wstring(y);
-  }
-  if (seconds != 0 || whole == 0) {
-    const int h = int(seconds / 3600), mi = int(seconds / 60 % 60), s = int(seconds % 60);
+  if (hasDate) out = std::to_wstring(t->month) + L"/" + std::to_wstring(t->day) + L"/" + std::to_wstring(t->year);
+  if (t->hour != 0 || t->minute != 0 || t->second != 0 || !hasDate) {
+    const int h = t->hour;
     wchar_t buffer[32];
-    std::swprintf(buffer, 32, L"%d:%02d:%02d %ls", h % 12 == 0 ? 12 : h % 12, mi, s, h < 12 ? L"AM" : L"PM");
+    std::swprintf(buffer, 32, L"%d:%02d:%02d %ls", h % 12 == 0 ? 12 : h % 12, t->minute, t->second,
+                  h < 12 ? L"AM" : L"PM");
     if (!out.empty()) out += L' ';
     out += buffer;
   }

@@ -3,19 +3,11 @@
 #include <charconv>
 #include <cstdint>
 
+#include "server/engine/date_serial.h"
+
 namespace sheetwright::files {
 
 namespace {
-// Days from 1970-01-01 to y-m-d in the proleptic Gregorian calendar.
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
 bool ReadInt(std::string_view s, size_t& i, size_t digits, int& out) {
   if (i + digits > s.size()) return false;
   auto r = std::from_chars(s.data() + i, s.data() + i + digits, out);
@@ -56,11 +48,11 @@ std::optional<double> IsoDateToSerial(std::string_view iso, bool date1904) {
   if (i != iso.size() || h > 24 || mi > 59 || sec > 60) return std::nullopt;
   double days = 0;
   if (hasDate) {
-    int64_t civil = DaysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d));
+    int64_t civil = engine::DaysFromCivil(y, mo, d);
     if (date1904) {
-      days = static_cast<double>(civil - DaysFromCivil(1904, 1, 1));
+      days = static_cast<double>(civil - engine::DaysFromCivil(1904, 1, 1));
     } else {
-      days = static_cast<double>(civil - DaysFromCivil(1899, 12, 30));
+      days = static_cast<double>(civil - engine::DaysFromCivil(1899, 12, 30));
       if (days < 61) days -= 1;  // before the phantom 1900-02-29
       if (days < 0) return std::nullopt;
     }

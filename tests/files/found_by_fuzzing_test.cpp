@@ -29,10 +29,11 @@ const char kSheetHead[] =
     "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheetData>";
 const char kSheetTail[] = "</sheetData></worksheet>";
 
-// cell_kinds.xlsx with some of its parts replaced and some stored under
-// other names, written to `path`.
+// cell_kinds.xlsx with some of its parts replaced, some stored under other
+// names and some stored a second time under another name, written to `path`.
 void WritePackage(const std::string& path, const std::map<std::string, std::string>& replaced,
-                  const std::map<std::string, std::string>& renamed = {}) {
+                  const std::map<std::string, std::string>& renamed = {},
+                  const std::map<std::string, std::string>& alsoStoredAs = {}) {
   ZipReader source(Fixture("cell_kinds.xlsx"), "cell_kinds.xlsx");
   FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
@@ -41,8 +42,10 @@ void WritePackage(const std::string& path, const std::map<std::string, std::stri
     const std::string& name = source.entries()[i].name;
     auto it = replaced.find(name);
     auto stored = renamed.find(name);
-    writer.AddDeflated(stored != renamed.end() ? stored->second : name,
-                       it != replaced.end() ? it->second : source.ReadAll(i));
+    const std::string content = it != replaced.end() ? it->second : source.ReadAll(i);
+    writer.AddDeflated(stored != renamed.end() ? stored->second : name, content);
+    auto twice = alsoStoredAs.find(name);
+    if (twice != alsoStoredAs.end()) writer.AddDeflated(twice->second, content);
   }
   writer.Finish();
   std::fclose(f);
@@ -218,19 +221,7 @@ TEST_F(FoundByFuzzing, PartStoredTwiceUnderDifferentCaseIsRefusedAtOpen) {
   // Which of the two a relationship means is undecided, and a save could
   // replace only one of them.
   const std::string path = dir_ + "/twice.xlsx";
-  {
-    ZipReader source(Fixture("cell_kinds.xlsx"), "cell_kinds.xlsx");
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    ZipWriter writer(fileno(f), path);
-    for (size_t i = 0; i < source.entries().size(); ++i) {
-      const std::string& name = source.entries()[i].name;
-      writer.AddDeflated(name, source.ReadAll(i));
-      if (name == "xl/worksheets/sheet1.xml") writer.AddDeflated("xl/worksheets/Sheet1.xml", source.ReadAll(i));
-    }
-    writer.Finish();
-    std::fclose(f);
-  }
+  WritePackage(path, {}, {}, {{"xl/worksheets/sheet1.xml", "xl/worksheets/Sheet1.xml"}});
   engine::Workbook book;
   const FileStatus status = LoadWorkbook(WideFromUtf8(path), book);
   EXPECT_FALSE(status.ok());
